@@ -1,0 +1,40 @@
+# Sidecar: the two commands a newcomer needs are `make run` (the demo) and `make test` (every suite).
+SHELL := /bin/bash
+ROOT := $(CURDIR)
+NATIVE := build/native
+WIN32 := build/win32
+WINE_RUN := $(ROOT)/tools/wine-run --prefix $(ROOT)/$(WIN32)/wineprefix
+
+.PHONY: setup build build-native build-win32 test test-native test-win32 run bench fuzz format clean
+
+setup:
+	@tools/setup
+
+build: setup build-native build-win32
+
+build-native:
+	@[ -f $(NATIVE)/build.ninja ] || cmake --preset native >/dev/null
+	cmake --build $(NATIVE)
+
+build-win32:
+	@[ -f $(WIN32)/build.ninja ] || cmake --preset win32 >/dev/null
+	cmake --build $(WIN32)
+
+test: build
+	ctest --test-dir $(NATIVE) --output-on-failure
+	$(WINE_RUN) --session -- ctest --test-dir $(WIN32) --output-on-failure
+
+run: build
+	@tools/run-demo
+
+bench: build
+	@echo "no benchmarks yet"
+
+fuzz: setup
+	@echo "no fuzz targets yet"
+
+format:
+	@git ls-files '*.h' '*.cpp' | xargs -r clang-format -i
+
+clean:
+	rm -rf build
