@@ -1,0 +1,7 @@
+list(APPEND SIDECAR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+)
+list(APPEND SIDECAR_WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/sidecar_app.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host_window.cpp
+)
