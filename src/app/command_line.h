@@ -4,5 +4,5 @@
 #include <string_view>
 
 // Everything after the program name and the blanks that follow it, quotes included, verbatim. The program
-// name ends at its closing quote when it starts with one, else at the first blank.
+// name ends at the first blank outside double quotes.
 std::wstring CommandTail(std::wstring_view commandLine);

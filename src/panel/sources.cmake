@@ -1,0 +1,3 @@
+list(APPEND SIDECAR_WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/sidecar_dlg.cpp
+)

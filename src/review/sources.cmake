@@ -1,0 +1,3 @@
+list(APPEND SIDECAR_WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/dlg_review.cpp
+)

@@ -1,0 +1,109 @@
+#include "ui/controls.h"
+
+HTREEITEM CTreeCtrl::InsertItem(const std::wstring& text, int image, int selectedImage, HTREEITEM parent,
+                                HTREEITEM after) const {
+    TVINSERTSTRUCTW ins{};
+    ins.hParent = parent;
+    ins.hInsertAfter = after;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.pszText = const_cast<wchar_t*>(text.c_str());
+    ins.item.iImage = image;
+    ins.item.iSelectedImage = selectedImage;
+    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+}
+
+BOOL CTreeCtrl::SetItemData(HTREEITEM item, LPARAM data) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    tv.lParam = data;
+    return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+}
+
+LPARAM CTreeCtrl::GetItemData(HTREEITEM item) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.lParam;
+}
+
+std::wstring CTreeCtrl::GetItemText(HTREEITEM item) const {
+    // Row texts come from a 256-unit slot; 1024 leaves room for any text the control holds.
+    wchar_t buf[1024] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buf;
+    tv.cchTextMax = static_cast<int>(std::size(buf));
+    SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.pszText ? std::wstring(tv.pszText) : std::wstring();
+}
+
+BOOL CTreeCtrl::SetItemText(HTREEITEM item, const std::wstring& text) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = const_cast<wchar_t*>(text.c_str());
+    return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+}
+
+BOOL CTreeCtrl::SetItemImage(HTREEITEM item, int image, int selectedImage) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tv.hItem = item;
+    tv.iImage = image;
+    tv.iSelectedImage = selectedImage;
+    return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+}
+
+bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
+    DeleteImageList();
+    m_hList = ImageList_Create(cx, cy, flags, initial, grow);
+    return m_hList != nullptr;
+}
+
+int CImageList::Add(HBITMAP strip, COLORREF mask) const {
+    if (!m_hList) return -1;
+    if (mask == CLR_NONE) return ImageList_Add(m_hList, strip, nullptr);
+    return ImageList_AddMasked(m_hList, strip, mask);
+}
+
+void CImageList::DeleteImageList() {
+    if (m_hList) {
+        ImageList_Destroy(m_hList);
+        m_hList = nullptr;
+    }
+}
+
+bool CToolTipCtrl::Create(HWND parent, DWORD style) {
+    HWND hwnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, ::GetModuleHandleW(nullptr),
+                                  nullptr);
+    if (!hwnd) return false;
+    if (!SubclassWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+        return false;
+    }
+    return true;
+}
+
+bool CToolTipCtrl::AddTool(HWND tool, const wchar_t* text, UINT_PTR id) const {
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_SUBCLASS;
+    ti.hwnd = tool;
+    ti.uId = id;
+    ti.lpszText = const_cast<wchar_t*>(text);
+    ::GetClientRect(tool, &ti.rect);
+    return SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
+}
+
+void CToolTipCtrl::UpdateTipText(const std::wstring& text, HWND tool, UINT_PTR id) const {
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = tool;
+    ti.uId = id;
+    ti.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}

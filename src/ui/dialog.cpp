@@ -1,0 +1,165 @@
+#include "ui/dialog.h"
+
+#include <cassert>
+
+void CDataExchange::Control(int id, CWnd& ctrl) {
+    if (ctrl.m_hWnd) return;
+    HWND hwnd = ::GetDlgItem(m_hDlg, id);
+    assert(hwnd && "control id missing from the dialog template");
+    ctrl.SubclassWindow(hwnd);
+}
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {
+    m_bIsDialog = true;
+}
+
+CDialog::~CDialog() = default;  // CWnd's destructor destroys a window that is still open
+
+HWND CDialog::CreateFromTemplate(UINT templateId, HWND parent) {
+    return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
+                                &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::Create(UINT templateId, CWnd* parent) {
+    if (parent) m_pParentWnd = parent;
+    m_nIDTemplate = templateId;
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    return CreateFromTemplate(templateId, owner) != nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    m_bEndModal = false;
+    m_nModalResult = -1;
+    if (!CreateFromTemplate(m_nIDTemplate, owner)) return -1;
+
+    bool ownerDisabled = false;
+    if (owner && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        ownerDisabled = true;
+    }
+    if (!m_bEndModal && m_hWnd && !::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    RunMessageLoop(m_bEndModal);
+
+    if (ownerDisabled) ::EnableWindow(owner, TRUE);
+    if (m_hWnd) {
+        // Hide first so that activation moves to the owner before the window goes.
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        ::DestroyWindow(m_hWnd);
+    }
+    return m_nModalResult;
+}
+
+void CDialog::RunMessageLoop(const bool& done) {
+    MSG msg;
+    while (!done) {
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got == -1) break;
+        if (!WalkPreTranslateTree(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    m_nModalResult = result;
+    m_bEndModal = true;
+    if (m_hWnd) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the loop
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
+    if (!m_hWnd || (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD)) return FALSE;
+    bool input = (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) ||
+                 (pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST);
+    if (!input) return FALSE;
+    return ::IsDialogMessageW(m_hWnd, pMsg);
+}
+
+void CDialog::UpdateData(BOOL) {
+    CDataExchange dx(m_hWnd);
+    DoDataExchange(dx);
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange&) {}
+
+void CDialog::OnOK() { EndDialog(IDOK); }
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CDialog* dlg = nullptr;
+    if (msg == WM_INITDIALOG) {
+        dlg = reinterpret_cast<CDialog*>(lp);
+        dlg->Attach(hwnd);
+    } else {
+        dlg = static_cast<CDialog*>(FromHandlePermanent(hwnd));
+    }
+    if (!dlg) return FALSE;
+    if (msg == WM_NCDESTROY) {
+        dlg->DetachOnDestroy();
+        return FALSE;
+    }
+    return dlg->HandleDialogMessage(msg, wp, lp);
+}
+
+INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    CCurrentMsg saved = m_current;
+    m_current = {msg, wp, lp, false};
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        if (msg == WM_INITDIALOG) {
+            handled = true;
+            result = OnInitDialog();
+        } else {
+            handled = DispatchMap(msg, wp, lp, result);
+            // Enter and Escape arrive as IDOK / IDCANCEL, with or without such buttons.
+            if (!handled && msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) &&
+                HIWORD(wp) == BN_CLICKED) {
+                if (LOWORD(wp) == IDOK) {
+                    OnOK();
+                } else {
+                    OnCancel();
+                }
+                handled = true;
+                result = 0;
+            }
+        }
+    } catch (...) {
+        handled = false;  // no exception may unwind through the dialog manager
+    }
+    bool wantsDefault = m_current.defaultRequested;
+    m_current = saved;
+    if (!handled || wantsDefault) return FALSE;
+
+    switch (msg) {
+        // These return their result directly from the dialog procedure.
+        case WM_INITDIALOG:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+            return static_cast<INT_PTR>(result);
+        default:
+            if (m_hWnd) ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+            return TRUE;
+    }
+}

@@ -1,0 +1,5 @@
+list(APPEND SIDECAR_WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/wnd.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/dialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/controls.cpp
+)

@@ -1,0 +1,181 @@
+#include "ui/wnd.h"
+
+#include <vector>
+
+namespace {
+// The window property that links a window to its framework object.
+const wchar_t kObjectProp[] = L"SidecarWndObject";
+
+long g_gdiLive = 0;
+}  // namespace
+
+long GdiLiveObjects() { return g_gdiLive; }
+void GdiCountCreated() { ++g_gdiLive; }
+void GdiCountDeleted() { --g_gdiLive; }
+
+const CMessageMap* CWnd::ClassMessageMap() {
+    static const CMessageMap kMap{nullptr, nullptr, 0};
+    return &kMap;
+}
+
+CWnd::~CWnd() {
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        // The object goes first: the window keeps working with its own procedure.
+        if (m_pfnSuper) {
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+            ::RemovePropW(m_hWnd, kObjectProp);
+        } else {
+            HWND hwnd = m_hWnd;
+            ::RemovePropW(hwnd, kObjectProp);
+            m_hWnd = nullptr;
+            ::DestroyWindow(hwnd);
+        }
+    }
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp));
+}
+
+void CWnd::Attach(HWND hwnd) {
+    m_hWnd = hwnd;
+    ::SetPropW(hwnd, kObjectProp, this);
+}
+
+void CWnd::DetachOnDestroy() {
+    HWND hwnd = m_hWnd;
+    if (m_pfnSuper) {
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        m_pfnSuper = nullptr;
+    }
+    ::RemovePropW(hwnd, kObjectProp);
+    m_hWnd = nullptr;
+    PostNcDestroy();
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+bool CWnd::WalkPreTranslateTree(MSG* pMsg) {
+    for (HWND hwnd = pMsg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
+        if (CWnd* wnd = FromHandlePermanent(hwnd)) {
+            if (wnd->PreTranslateMessage(pMsg)) return true;
+        }
+        // Stop at the top-level window: GetParent of a pop-up is its owner, another window's business.
+        if (!(::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return false;
+}
+
+bool CWnd::SubclassWindow(HWND hwnd) {
+    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return false;
+    Attach(hwnd);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+    return true;
+}
+
+bool CWnd::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rect,
+                         HWND parent, int id, DWORD exStyle) {
+    HWND hwnd = ::CreateWindowExW(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
+                                  nullptr);
+    if (!hwnd) return false;
+    if (!SubclassWindow(hwnd)) {
+        ::DestroyWindow(hwnd);
+        return false;
+    }
+    return true;
+}
+
+BOOL CWnd::DestroyWindow() {
+    if (!m_hWnd) return FALSE;
+    return ::DestroyWindow(m_hWnd);
+}
+
+std::wstring CWnd::GetWindowText() const {
+    int len = ::GetWindowTextLengthW(m_hWnd);
+    std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+    int got = ::GetWindowTextW(m_hWnd, text.data(), len + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+RECT CWnd::GetClientRect() const {
+    RECT rc{};
+    ::GetClientRect(m_hWnd, &rc);
+    return rc;
+}
+
+bool CWnd::DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    UINT id = 0;
+    UINT code = 0;
+    if (msg == WM_COMMAND) {
+        id = LOWORD(wp);
+        code = HIWORD(wp);
+    } else if (msg == WM_NOTIFY) {
+        const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+        if (!hdr) return false;
+        id = static_cast<UINT>(hdr->idFrom);
+        code = hdr->code;
+    }
+    for (const CMessageMap* map = GetMessageMap(); map; map = map->base) {
+        for (std::size_t i = 0; i < map->count; ++i) {
+            const CMsgMapEntry& e = map->entries[i];
+            bool match = false;
+            switch (e.kind) {
+                case MsgKind::Message:
+                    match = e.message == msg;
+                    break;
+                case MsgKind::Command:
+                    match = msg == WM_COMMAND && e.idFirst == id && e.code == code;
+                    break;
+                case MsgKind::CommandRange:
+                    match = msg == WM_COMMAND && id >= e.idFirst && id <= e.idLast && e.code == code;
+                    break;
+                case MsgKind::Notify:
+                    match = msg == WM_NOTIFY && e.idFirst == id && e.code == code;
+                    break;
+            }
+            if (match) return e.thunk(this, wp, lp, result);
+        }
+    }
+    return false;
+}
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    CCurrentMsg saved = m_current;  // handlers may re-enter through sent messages
+    m_current = {msg, wp, lp, false};
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        handled = DispatchMap(msg, wp, lp, result);
+    } catch (...) {
+        // No exception may unwind through the window manager.
+        handled = false;
+    }
+    if (!handled && !m_bIsDialog) result = Default();
+    m_current = saved;
+    return result;
+}
+
+LRESULT CWnd::Default() {
+    if (m_bIsDialog) {
+        m_current.defaultRequested = true;
+        return 0;
+    }
+    if (!m_pfnSuper) return ::DefWindowProcW(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
+    return ::CallWindowProcW(m_pfnSuper, m_hWnd, m_current.msg, m_current.wp, m_current.lp);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CWnd* wnd = FromHandlePermanent(hwnd);
+    if (!wnd) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        WNDPROC super = wnd->m_pfnSuper;
+        wnd->DetachOnDestroy();
+        return ::CallWindowProcW(super, hwnd, msg, wp, lp);
+    }
+    return wnd->WindowProc(msg, wp, lp);
+}

@@ -1,0 +1,204 @@
+// The framework layer under Wine: message maps, the modal loop with PreTranslateMessage, control binding,
+// and the GDI owners.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/sidecar_app.h"
+
+#include "controls/skinned_button.h"
+#include "controls/styled_static.h"
+#include "resources/resource.h"
+#include "ui/dialog.h"
+#include "ui/gdi.h"
+
+namespace {
+
+// The message box template: a static 1040 and the hidden buttons IDOK and IDCANCEL.
+class CProbeDialog : public CDialog {
+public:
+    explicit CProbeDialog(CWnd* parent = nullptr) : CDialog(IDD_MSGBOX, parent) {}
+
+    std::vector<std::string> events;
+    std::vector<UINT> rangeIds;
+    CStaticEx m_text;
+    CButtonSTEx2 m_ok;
+    std::function<void(CProbeDialog&)> onInit;
+
+    BOOL PreTranslateMessage(MSG* msg) override {
+        if (msg->message == WM_LBUTTONDOWN && msg->hwnd == m_ok.m_hWnd) {
+            events.push_back("pretranslate-down");
+        }
+        return CDialog::PreTranslateMessage(msg);
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        events.push_back("init");
+        if (onInit) onInit(*this);
+        return TRUE;
+    }
+    void DoDataExchange(CDataExchange& dx) override {
+        dx.Control(IDC_MSGBOX_TEXT, m_text);
+        dx.Control(IDOK, m_ok);
+    }
+
+private:
+    SIDECAR_DECLARE_MESSAGE_MAP();
+    void OnOkClicked() {
+        events.push_back("ok-clicked");
+        EndDialog(41);
+    }
+    void OnRange(UINT id) { rangeIds.push_back(id); }
+    LRESULT OnUser(WPARAM wp, LPARAM lp) { return static_cast<LRESULT>(wp + lp); }
+    void OnTimer(UINT_PTR id) {
+        if (id == 7) {
+            ::KillTimer(m_hWnd, 7);
+            events.push_back("timer");
+        }
+    }
+    LRESULT OnCopyData(HWND, const COPYDATASTRUCT* cds) {
+        events.push_back("copydata-" + std::to_string(cds->dwData));
+        return Default();
+    }
+};
+
+SIDECAR_MESSAGE_MAP(CProbeDialog, CDialog, M::Command<&CProbeDialog::OnOkClicked>(IDOK),
+                    M::CommandRange<&CProbeDialog::OnRange>(2000, 2010),
+                    M::Message<&CProbeDialog::OnUser>(WM_APP + 1), M::Timer<&CProbeDialog::OnTimer>(),
+                    M::CopyData<&CProbeDialog::OnCopyData>())
+
+TEST(MessageMap, RoutesCommandsRangesMessagesAndTypedHandlers) {
+    CProbeDialog dlg;
+    dlg.onInit = [](CProbeDialog& d) {
+        // A range entry gets the id; ids outside the range and other notification codes are not routed.
+        ::SendMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(2003, BN_CLICKED), 0);
+        ::SendMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(2011, BN_CLICKED), 0);
+        ::SendMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(2004, BN_SETFOCUS), 0);
+        // A raw message handler's result reaches the sender through the dialog procedure.
+        EXPECT_EQ(::SendMessageW(d.m_hWnd, WM_APP + 1, 40, 2), 42);
+        COPYDATASTRUCT cds{742046, 0, nullptr};
+        ::SendMessageW(d.m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+        ::SetTimer(d.m_hWnd, 7, 1, nullptr);
+    };
+    // The OK click is posted, so it is handled inside the modal loop and ends it.
+    dlg.onInit = [init = dlg.onInit](CProbeDialog& d) {
+        init(d);
+        ::PostMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(d.m_ok.m_hWnd));
+    };
+    EXPECT_EQ(dlg.DoModal(), 41);
+    EXPECT_EQ(dlg.rangeIds, std::vector<UINT>{2003});
+    ASSERT_GE(dlg.events.size(), 3u);
+    EXPECT_EQ(dlg.events[0], "init");
+    EXPECT_EQ(dlg.events[1], "copydata-742046");
+    EXPECT_EQ(dlg.events.back(), "ok-clicked");
+    // The window is gone and the bound controls have let go of theirs.
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.m_ok.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.m_text.m_hWnd, nullptr);
+}
+
+TEST(ModalLoop, OffersPostedMouseMessagesToPreTranslateBeforeDispatch) {
+    CProbeDialog dlg;
+    dlg.onInit = [](CProbeDialog& d) {
+        ::ShowWindow(d.m_ok.m_hWnd, SW_SHOW);
+        ::PostMessageW(d.m_ok.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        ::PostMessageW(d.m_ok.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    };
+    EXPECT_EQ(dlg.DoModal(), 41);  // the button's own click handling still ran after the walk
+    std::vector<std::string> expected{"init", "pretranslate-down", "ok-clicked"};
+    EXPECT_EQ(dlg.events, expected);
+}
+
+TEST(ModalLoop, EscapeEndsAModalDialogAsCancelled) {
+    CProbeDialog dlg;
+    dlg.onInit = [](CProbeDialog& d) {
+        ::PostMessageW(d.m_text.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+TEST(ModalLoop, NestedModalRunsEndInsideOut) {
+    CProbeDialog outer;
+    INT_PTR innerResult = 0;
+    // The inner dialog runs its own loop while the outer one waits; Escape ends only the inner one.
+    outer.onInit = [&innerResult](CProbeDialog& d) {
+        CProbeDialog inner(&d);
+        inner.onInit = [&d](CProbeDialog& i) {
+            EXPECT_FALSE(::IsWindowEnabled(d.m_hWnd));  // the owner waits, disabled
+            ::PostMessageW(i.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        };
+        innerResult = inner.DoModal();
+        EXPECT_TRUE(::IsWindowEnabled(d.m_hWnd));
+        d.EndDialog(5);
+    };
+    EXPECT_EQ(outer.DoModal(), 5);
+    EXPECT_EQ(innerResult, IDCANCEL);
+}
+
+TEST(GdiOwners, CountLiveObjectsAndDeleteOnResetMoveAndScope) {
+    long before = GdiLiveObjects();
+    {
+        CFont a(::CreateFontW(20, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial"));
+        ASSERT_TRUE(a);
+        EXPECT_EQ(GdiLiveObjects(), before + 1);
+        CFont b(std::move(a));
+        EXPECT_FALSE(a);
+        EXPECT_EQ(GdiLiveObjects(), before + 1);
+        b.Attach(::CreateFontW(12, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial"));  // replaces
+        EXPECT_EQ(GdiLiveObjects(), before + 1);
+        CMemDC dc = CreateCompatibleMemDC(nullptr);
+        CBitmap bmp(::CreateBitmap(4, 4, 1, 1, nullptr));
+        EXPECT_EQ(GdiLiveObjects(), before + 3);
+        {
+            CSelectObject sel(dc.Get(), bmp.Get());
+            EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_BITMAP), bmp.Get());
+        }
+        EXPECT_NE(::GetCurrentObject(dc.Get(), OBJ_BITMAP), bmp.Get());  // selection restored
+    }
+    EXPECT_EQ(GdiLiveObjects(), before);
+}
+
+TEST(StyledStatic, RebuildsItsFontOnlyWhenSomethingChanges) {
+    CProbeDialog dlg;
+    dlg.onInit = [](CProbeDialog& d) {
+        CStaticEx& s = d.m_text;
+        long before = GdiLiveObjects();
+        s.SetTextFont(L"Tahoma", 18, 700, FALSE);
+        HFONT first = s.Font();
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(reinterpret_cast<HFONT>(s.SendMessage(WM_GETFONT)), first);
+        EXPECT_EQ(std::wstring(s.FontDescription().lfFaceName), L"Tahoma");
+        EXPECT_EQ(s.FontDescription().lfQuality, ANTIALIASED_QUALITY);
+
+        // Nothing new: no rebuild.
+        s.SetTextFont(nullptr, 0, 700, FALSE);
+        EXPECT_EQ(s.Font(), first);
+        // A new weight only: rebuilt with the stored face and height; the old font is gone.
+        s.SetTextFont(nullptr, 0, 400, FALSE);
+        EXPECT_NE(s.Font(), first);
+        EXPECT_EQ(s.FontDescription().lfHeight, 18);
+        EXPECT_EQ(s.FontDescription().lfWeight, 400);
+        EXPECT_EQ(std::wstring(s.FontDescription().lfFaceName), L"Tahoma");
+        EXPECT_EQ(GdiLiveObjects(), before + 1);
+        d.EndDialog(1);
+    };
+    dlg.DoModal();
+}
+
+TEST(StyledStatic, WithoutAFaceUsesTheApplicationFace) {
+    CProbeDialog dlg;
+    dlg.onInit = [](CProbeDialog& d) {
+        d.m_text.SetTextFont(nullptr, 0, 700, FALSE);
+        EXPECT_EQ(std::wstring(d.m_text.FontDescription().lfFaceName), std::wstring(theApp.m_szFontName));
+        EXPECT_EQ(d.m_text.FontDescription().lfHeight, theApp.m_nFontSize);
+        d.EndDialog(1);
+    };
+    dlg.DoModal();
+}
+
+}  // namespace
