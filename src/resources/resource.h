@@ -3,7 +3,7 @@
 #pragma once
 
 #ifndef IDC_STATIC
-#define IDC_STATIC -1
+#define IDC_STATIC (-1)
 #endif
 
 // Icon (group icon resource)
