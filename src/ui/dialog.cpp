@@ -31,12 +31,15 @@ INT_PTR CDialog::DoModal() {
     HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     m_bEndModal = false;
     m_nModalResult = -1;
-    if (!CreateFromTemplate(m_nIDTemplate, owner)) return -1;
-
+    // The owner is disabled before the dialog exists, so it is already inert while the dialog initialises.
     bool ownerDisabled = false;
     if (owner && ::IsWindowEnabled(owner)) {
         ::EnableWindow(owner, FALSE);
         ownerDisabled = true;
+    }
+    if (!CreateFromTemplate(m_nIDTemplate, owner)) {
+        if (ownerDisabled) ::EnableWindow(owner, TRUE);
+        return -1;
     }
     if (!m_bEndModal && m_hWnd && !::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
     RunMessageLoop(m_bEndModal);
