@@ -13,3 +13,7 @@ BOOL CDlgReview::OnInitDialog() {
     ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
     return TRUE;
 }
+
+void CDlgReview::LoadReviewLabels() {}
+
+void CDlgReview::LoadReviewPicture(int, int, int, int, int) {}

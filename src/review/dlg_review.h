@@ -10,6 +10,11 @@ public:
     CDlgReview();
     ~CDlgReview() override;
 
+    // Copies the panel's patient identification into the dialog's labels.
+    void LoadReviewLabels();
+    // Reads the console's picture from the shared mapping and shows it.
+    void LoadReviewPicture(int width, int height, int bitDepth, int windowWidth, int windowLevel);
+
     CSidecarDlg* m_pPanel = nullptr;
 
 protected:
