@@ -2,7 +2,7 @@
 // Command codes of the console link: dwData of every WM_COPYDATA between the console and the panel.
 #include <cstdint>
 
-namespace link {
+namespace wire {
 
 // Console to panel.
 inline constexpr std::uint32_t CDC_STAND_STATUS = 75335;  // also the ceiling stand's commands to the console
@@ -24,4 +24,4 @@ inline constexpr std::uint32_t CDC_REVIEW_CANCEL = 742052;
 inline constexpr std::uint32_t CDC_SDK_COMMAND = 742055;
 inline constexpr std::uint32_t CDC_STAND_CHECK = 742058;
 
-}  // namespace link
+}  // namespace wire

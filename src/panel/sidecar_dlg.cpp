@@ -1,21 +1,37 @@
 #include "panel/sidecar_dlg.h"
 
+#include <algorithm>
+#include <cwchar>
+
+#include "app/profile.h"
 #include "app/sidecar_app.h"
 #include "link/codes.h"
+#include "link/dispatch.h"
+#include "panel/panel_rules.h"
+#include "ui/gdi.h"
 #include "resources/resource.h"
+#include "review/dlg_review.h"
 
 SIDECAR_MESSAGE_MAP(CSidecarDlg, CDialog,
+                    M::CommandRange<&CSidecarDlg::OnPatientSize>(IDC_SIZE_0, IDC_SIZE_3),
                     M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_KVP_DOWN, IDC_MAS_UP),
                     M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_TIME_DOWN, IDC_TIME_UP),
+                    M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_MODE_AEC, IDC_AEC_RIGHT),
                     M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_AEC_UP, IDC_AEC_UP),
                     M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_AEC_DOWN, IDC_AEC_DOWN),
-                    M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_MODE_AEC, IDC_AEC_RIGHT),
-                    M::CommandRange<&CSidecarDlg::OnPatientSize>(IDC_SIZE_0, IDC_SIZE_3),
-                    M::CopyData<&CSidecarDlg::OnCopyData>(),
-                    M::Message<&CSidecarDlg::OnQueryDragIcon>(WM_QUERYDRAGICON))
+                    M::Notify<&CSidecarDlg::OnTreeSelChanged>(IDC_TREE, TVN_SELCHANGEDW),
+                    M::Notify<&CSidecarDlg::OnTreeSelChanged>(IDC_TREE, TVN_SELCHANGEDA),
+                    M::Command<&CSidecarDlg::ToggleDevice>(IDC_DEVICE),
+                    M::Command<&CSidecarDlg::OnLampE>(IDC_LAMP_E), M::Event<&CSidecarDlg::OnPaint>(WM_PAINT),
+                    M::Message<&CSidecarDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+                    M::Timer<&CSidecarDlg::OnTimer>(), M::Event<&CSidecarDlg::OnDestroy>(WM_DESTROY),
+                    M::Event<&CSidecarDlg::OnClose>(WM_CLOSE), M::CopyData<&CSidecarDlg::OnCopyData>())
 
 namespace {
-// Button code reported for each exposure, mode and AEC control.
+
+constexpr UINT_PTR kWatchdogTimer = 1;
+
+// The button code each exposure, mode and AEC control reports.
 int ButtonCodeOf(UINT id) {
     switch (id) {
         case IDC_KVP_DOWN: return 1;
@@ -37,6 +53,14 @@ int ButtonCodeOf(UINT id) {
         default: return 0;
     }
 }
+
+// Every pair of adjacent backslashes collapsed to one.
+std::wstring CollapseDoubledBackslashes(std::wstring path) {
+    std::size_t at;
+    while ((at = path.find(L"\\\\")) != std::wstring::npos) path.erase(at, 1);
+    return path;
+}
+
 }  // namespace
 
 CSidecarDlg::CSidecarDlg(CWnd* parent) : CDialog(IDD_SIDECAR_DIALOG, parent) {
@@ -47,26 +71,188 @@ CSidecarDlg::CSidecarDlg(CWnd* parent) : CDialog(IDD_SIDECAR_DIALOG, parent) {
 
 CSidecarDlg::~CSidecarDlg() = default;
 
+void CSidecarDlg::DoDataExchange(CDataExchange& dx) {
+    CDialog::DoDataExchange(dx);
+    static constexpr int kLabels[] = {IDC_ID_LABEL, IDC_NAME_LABEL, IDC_ACCNO_LABEL, IDC_STUDY_LABEL,
+                                      IDC_GENERATOR_LABEL};
+    static constexpr int kPatient[] = {IDC_PATIENT_ID, IDC_PATIENT_NAME, IDC_ACCESSION_NO, IDC_STUDY};
+    static constexpr int kExpLabels[] = {IDC_KVP_LABEL, IDC_MA_LABEL, IDC_MAS_LABEL, IDC_TIME_LABEL};
+    static constexpr int kAec[] = {IDC_MODE_MAS, IDC_MODE_MS, IDC_MODE_AEC, IDC_AEC_LEFT, IDC_AEC_CENTER,
+                                   IDC_AEC_RIGHT, IDC_AEC_DOWN, IDC_AEC_VALUE, IDC_AEC_UP};
+    static constexpr int kLamps[] = {IDC_LAMP_G, IDC_LAMP_R, IDC_LAMP_E};
+    static constexpr int kValues[] = {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE, IDC_MAS_VALUE};
+    static constexpr int kSteps[] = {IDC_KVP_UP, IDC_KVP_DOWN, IDC_MA_UP, IDC_MA_DOWN,
+                                     IDC_TIME_UP, IDC_TIME_DOWN, IDC_MAS_UP, IDC_MAS_DOWN};
+    static constexpr int kSizes[] = {IDC_SIZE_0, IDC_SIZE_1, IDC_SIZE_2, IDC_SIZE_3};
+    for (int i = 0; i < 5; ++i) dx.Control(kLabels[i], m_stcLabel[i]);
+    for (int i = 0; i < 4; ++i) dx.Control(kPatient[i], m_btnPatient[i]);
+    for (int i = 0; i < 4; ++i) dx.Control(kExpLabels[i], m_btnExpLabel[i]);
+    for (int i = 0; i < 9; ++i) dx.Control(kAec[i], m_btnAec[i]);
+    for (int i = 0; i < 3; ++i) dx.Control(kLamps[i], m_btnLamp[i]);
+    for (int i = 0; i < 4; ++i) dx.Control(kValues[i], m_btnExpValue[i]);
+    for (int i = 0; i < 8; ++i) dx.Control(kSteps[i], m_btnStep[i]);
+    for (int i = 0; i < 4; ++i) dx.Control(kSizes[i], m_btnSize[i]);
+    dx.Control(IDC_TREE, m_tree);
+    dx.Control(IDC_LOGO, m_stcLogo);
+    dx.Control(IDC_SEPARATOR, m_btnSeparator);
+    dx.Control(IDC_LOGO_BUTTON, m_btnLogo);
+    dx.Control(IDC_DEVICE, m_btnDevice);
+}
+
 BOOL CSidecarDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+
+    for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE}) ::SetDlgItemTextW(m_hWnd, id, L"");
+
+    CProfile profile(theApp.m_strIniPath);
+    CreateStandPanel();
+
+    SetLampG(FALSE);
+    SetLampR(FALSE);
+    SetLampE(FALSE);
+
+    HFONT large = theApp.m_fontLarge.Get();
+    HFONT normal = theApp.m_fontNormal.Get();
+    for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_MAS_VALUE, IDC_TIME_VALUE}) {
+        ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(large), TRUE);
+    }
+    static constexpr int kNormalFont[] = {
+        IDC_ID_LABEL,  IDC_NAME_LABEL,   IDC_ACCNO_LABEL, IDC_STUDY_LABEL, IDC_GENERATOR_LABEL, IDC_PATIENT_GROUP,
+        IDC_CONTROL_GROUP, IDC_MODE_GROUP, IDC_PATIENT_NAME, IDC_PATIENT_ID, IDC_ACCESSION_NO, IDC_STUDY,
+        IDC_KVP_LABEL, IDC_MA_LABEL,     IDC_MAS_LABEL,   IDC_TIME_LABEL,  IDC_KVP_UP,  IDC_KVP_DOWN,
+        IDC_MA_UP,     IDC_MA_DOWN,      IDC_TIME_UP,     IDC_TIME_DOWN,   IDC_MAS_UP,  IDC_MAS_DOWN,
+        IDC_MODE_AEC,  IDC_MODE_MAS,     IDC_MODE_MS,     IDC_AEC_LEFT,    IDC_AEC_CENTER, IDC_AEC_RIGHT,
+        IDC_AEC_VALUE, IDC_AEC_UP,       IDC_AEC_DOWN,    IDC_SIZE_0,      IDC_SIZE_1,  IDC_SIZE_2,
+        IDC_SIZE_3,    IDC_DEVICE};
+    for (int id : kNormalFont) ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+
+    LayoutPanel();
+    ShowLogo();
+
+    static constexpr struct {
+        int id;
+        const wchar_t* element;
+    } kSkins[] = {
+        {IDC_PATIENT_ID, L"sidecar_stcBtnL"},     {IDC_PATIENT_NAME, L"sidecar_stcBtnL"},
+        {IDC_ACCESSION_NO, L"sidecar_stcBtnL"},   {IDC_STUDY, L"sidecar_stcBtnL"},
+        {IDC_KVP_LABEL, L"sidecar_pBtn_disab"},   {IDC_MA_LABEL, L"sidecar_pBtn_disab"},
+        {IDC_MAS_LABEL, L"sidecar_pBtn_disab"},   {IDC_TIME_LABEL, L"sidecar_pBtn_disab"},
+        {IDC_KVP_UP, L"sidecar_pBtn_trans"},      {IDC_KVP_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_MA_UP, L"sidecar_pBtn_trans"},       {IDC_MA_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_TIME_UP, L"sidecar_pBtn_trans"},     {IDC_TIME_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_MAS_UP, L"sidecar_pBtn_trans"},      {IDC_MAS_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_AEC_UP, L"sidecar_pBtn_trans"},      {IDC_AEC_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_MODE_MAS, L"sidecar_pBtn_mamas"},    {IDC_MODE_MS, L"sidecar_pBtn_mamas"},
+        {IDC_MODE_AEC, L"sidecar_pBtn_aec"},      {IDC_AEC_LEFT, L"sidecar_aec0"},
+        {IDC_AEC_CENTER, L"sidecar_aec1"},        {IDC_AEC_RIGHT, L"sidecar_aec2"},
+        {IDC_KVP_VALUE, L"sidecar_stcBtnS"},      {IDC_MA_VALUE, L"sidecar_stcBtnS"},
+        {IDC_TIME_VALUE, L"sidecar_stcBtnS"},     {IDC_MAS_VALUE, L"sidecar_stcBtnS"},
+        {IDC_AEC_VALUE, L"sidecar_stcBtnS"},      {IDC_SIZE_0, L"sidecar_pBtn_psml"},
+        {IDC_SIZE_1, L"sidecar_pBtn_psml"},       {IDC_SIZE_3, L"sidecar_pBtn_psml"},
+        {IDC_SIZE_2, L"barmain_RLBtn_pr"},        {IDC_LAMP_G, L"panelControl_ledGBtn_blue"},
+        {IDC_LAMP_R, L"statusBar_ledRBtn_gray"},  {IDC_LAMP_E, L"statusBar_ledEBtn_gray"},
+        {IDC_SEPARATOR, L"config_lineBtn"},       {IDC_DEVICE, L"pBt_210_030_n"},
+    };
+    for (const auto& s : kSkins) {
+        SkinItem(s.id, s.element);
+        if (s.id == IDC_LAMP_G) ::ShowWindow(GetDlgItem(IDC_LAMP_G), SW_HIDE);
+    }
+
+    SetUpTree();
+
+    const std::pair<int, UINT> kTexts[] = {{IDC_ID_LABEL, IDS_ID},     {IDC_NAME_LABEL, IDS_NAME},
+                                           {IDC_ACCNO_LABEL, IDS_ACCNO}, {IDC_STUDY_LABEL, IDS_STUDY},
+                                           {IDC_GENERATOR_LABEL, IDS_GENERATOR_STATUS},
+                                           {IDC_DEVICE, IDS_SHOW_DEVICE}};
+    for (const auto& [id, text] : kTexts) ::SetDlgItemTextW(m_hWnd, id, GetText(text).c_str());
+    const std::pair<int, UINT> kGroups[] = {{IDC_PATIENT_GROUP, IDS_PATIENT_INFO},
+                                            {IDC_CONTROL_GROUP, IDS_CONTROL_PANEL},
+                                            {IDC_MODE_GROUP, IDS_CONTROL_MODE}};
+    for (const auto& [id, text] : kGroups) {
+        ::SetDlgItemTextW(m_hWnd, id, (L"  " + GetText(text) + L"  ").c_str());
+    }
+
+    if (profile.GetInt(L"SYSTEM", L"IsVet", 0) > 0) {
+        static constexpr const wchar_t* kVetSizes[] = {L"S", L"M", L"L", L"XL"};
+        for (int i = 0; i < 4; ++i) ::SetDlgItemTextW(m_hWnd, IDC_SIZE_0 + i, kVetSizes[i]);
+    }
+
+    ::SetTimer(m_hWnd, kWatchdogTimer, 500, nullptr);
     return TRUE;
 }
 
-void CSidecarDlg::OnButtonCode(UINT id) {
-    if (int code = ButtonCodeOf(id)) SendButtonCode(code);
+void CSidecarDlg::CreateStandPanel() {
+    // The stand panels come with the stand subsystem; without one the device button stays hidden.
 }
 
-void CSidecarDlg::OnPatientSize(UINT id) {
-    int size = static_cast<int>(id - IDC_SIZE_0);
-    if (size != m_nRequestedSize) SendPatientSize(size);
+void CSidecarDlg::LayoutPanel() {
+    ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+    for (int id : {IDC_SPARE_GROUP_B, IDC_SPARE_GROUP_A}) ::ShowWindow(GetDlgItem(id), SW_HIDE);
+    for (const panel::CPlace& p : panel::ControlLayout()) ::MoveWindow(GetDlgItem(p.id), p.x, p.y, p.cx, p.cy, TRUE);
+
+    ::SetDlgItemTextW(m_hWnd, IDC_MAS_LABEL, L"mAs");
+    for (int id : {IDC_KVP_DOWN, IDC_MA_DOWN, IDC_MAS_DOWN, IDC_TIME_DOWN, IDC_AEC_DOWN}) {
+        ::SetDlgItemTextW(m_hWnd, id, L"<");
+    }
+    for (int id : {IDC_KVP_UP, IDC_MA_UP, IDC_MAS_UP, IDC_TIME_UP, IDC_AEC_UP}) ::SetDlgItemTextW(m_hWnd, id, L">");
+    ::SetDlgItemTextW(m_hWnd, IDC_MODE_MAS, L"mAs");
+    for (int id : {IDC_AEC_LEFT, IDC_AEC_CENTER, IDC_AEC_RIGHT}) ::SetDlgItemTextW(m_hWnd, id, L"");
+
+    panel::CPlace tree = panel::TreePlace(m_pCeilingDlg != nullptr);
+    ::MoveWindow(GetDlgItem(IDC_TREE), tree.x, tree.y, tree.cx, tree.cy, TRUE);
 }
 
-LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT*) { return Default(); }
+void CSidecarDlg::ShowLogo() {
+    std::wstring path = CollapseDoubledBackslashes(g_strAppDir + L"\\Skins\\SIDECAR_LOGO.bmp");
+    m_bmpLogo.Attach(static_cast<HBITMAP>(
+        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    if (m_bmpLogo) {
+        m_stcLogo.SetBitmap(m_bmpLogo.Get());
+        m_btnLogo.ShowWindow(SW_HIDE);
+    } else {
+        m_stcLogo.ShowWindow(SW_HIDE);
+        m_btnLogo.ShowWindow(SW_SHOW);
+        m_btnLogo.SetWindowText(L"");
+        SkinItem(IDC_LOGO_BUTTON, L"browser_BrwLogo_900");
+    }
+}
 
-LRESULT CSidecarDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+void CSidecarDlg::SetUpTree() {
+    CBitmap strip(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TREE_BADGES),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    m_imlTree.Create(26, 17, ILC_COLOR32, 4, 4);
+    m_imlTree.Add(strip.Get(), CLR_NONE);
+    strip.Reset();
+    m_tree.SetImageList(m_imlTree.Get(), TVSIL_NORMAL);
+    m_tree.SetFont(theApp.m_fontNormal.Get());
+}
+
+void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
+    HWND item = GetDlgItem(id);
+    wchar_t current[260];
+    int len = ::GetWindowTextW(item, current, static_cast<int>(std::size(current)));
+    if (len >= 0 && static_cast<std::size_t>(len) == text.size() && text.size() < std::size(current) - 1 &&
+        text.compare(0, text.size(), current, static_cast<std::size_t>(len)) == 0) {
+        return;
+    }
+    ::SetWindowTextW(item, text.c_str());
+}
+
+void CSidecarDlg::EnableItem(int id, bool enable) {
+    HWND item = GetDlgItem(id);
+    if ((::IsWindowEnabled(item) != FALSE) != enable) ::EnableWindow(item, enable);
+}
+
+void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
+    auto shown = m_skinShown.find(id);
+    if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0) return;
+    m_skinShown[id] = element;
+    ApplySkin(GetDlgItem(id), element);
+}
+
+// ---- Reports -------------------------------------------------------------------------------------------
 
 void CSidecarDlg::SendToHost(DWORD code, DWORD sizeOrValue, const void* record) {
     if (!FindHostWindow()) return;
@@ -76,23 +262,269 @@ void CSidecarDlg::SendToHost(DWORD code, DWORD sizeOrValue, const void* record) 
 
 void CSidecarDlg::SendPatientSize(int size) {
     m_nRequestedSize = size;
-    SendToHost(link::CDC_PATIENT_SIZE, static_cast<DWORD>(size), nullptr);
+    SendToHost(wire::CDC_PATIENT_SIZE, static_cast<DWORD>(size), nullptr);
 }
 
-void CSidecarDlg::SendButtonCode(int code) { SendToHost(link::CDC_BUTTON, static_cast<DWORD>(code), nullptr); }
+void CSidecarDlg::SendButtonCode(int code) { SendToHost(wire::CDC_BUTTON, static_cast<DWORD>(code), nullptr); }
 
 void CSidecarDlg::SendReviewResult(int result) {
     if (result == 1) {
-        SendToHost(link::CDC_REVIEW_SAVE, 0, nullptr);
+        SendToHost(wire::CDC_REVIEW_SAVE, 0, nullptr);
     } else if (result == 0) {
-        SendToHost(link::CDC_REVIEW_CANCEL, 0, nullptr);
+        SendToHost(wire::CDC_REVIEW_CANCEL, 0, nullptr);
     }
 }
 
-void CSidecarDlg::SendStandCode(int code) { SendToHost(link::CDC_SDK_COMMAND, static_cast<DWORD>(code), nullptr); }
+void CSidecarDlg::SendStandCode(int code) { SendToHost(wire::CDC_SDK_COMMAND, static_cast<DWORD>(code), nullptr); }
 
 void CSidecarDlg::ForwardToHost(const COPYDATASTRUCT* cds) {
-    if (!cds || !FindHostWindow()) return;
-    COPYDATASTRUCT copy = *cds;
-    ::SendMessageW(g_hHostWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&copy));
+    if (cds) SendToHost(static_cast<DWORD>(cds->dwData), cds->cbData, cds->lpData);
+}
+
+// ---- Operator presses ----------------------------------------------------------------------------------
+
+void CSidecarDlg::OnButtonCode(UINT id) {
+    if (int code = ButtonCodeOf(id)) SendButtonCode(code);
+}
+
+void CSidecarDlg::OnPatientSize(UINT id) {
+    int size = static_cast<int>(id) - IDC_SIZE_0;
+    if (size != m_nRequestedSize) SendPatientSize(size);
+}
+
+void CSidecarDlg::OnTreeSelChanged(NMHDR* hdr, LRESULT*) {
+    if (!FindHostWindow()) return;
+    // The W and A forms of the notification share the layout up to the new item's handle and data.
+    const auto* nm = reinterpret_cast<const NMTREEVIEWW*>(hdr);
+    if (!nm->itemNew.hItem) return;
+    wire::TreeCommand report{3, static_cast<std::int32_t>(m_tree.GetItemData(nm->itemNew.hItem)), {}};
+    std::vector<std::uint8_t> bytes = report.Encode();
+    SendToHost(wire::CDC_TREE_SELECTED, static_cast<DWORD>(bytes.size()), bytes.data());
+}
+
+// ---- Console commands ----------------------------------------------------------------------------------
+
+LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
+    if (!cds) return Default();
+    // A record pointer is only trusted with its size; a null pointer carries no bytes.
+    wire::Bytes bytes;
+    if (cds->lpData) bytes = wire::Bytes(static_cast<const std::uint8_t*>(cds->lpData), cds->cbData);
+    const wire::Action action = wire::ActionFor(static_cast<std::uint32_t>(cds->dwData), cds->cbData);
+    switch (action) {
+        case wire::Action::PatientView:
+            ShowReviewView(FALSE);
+            break;
+        case wire::Action::PatientRecord:
+            ShowReviewView(FALSE);
+            if (auto info = wire::PatientInfo::Decode(bytes)) ApplyPatient(*info);
+            break;
+        case wire::Action::Exposure:
+            if (auto state = wire::ExposureState::Decode(bytes)) ApplyExposure(*state);
+            break;
+        case wire::Action::Lamps:
+            if (auto lamps = wire::LampState::Decode(bytes)) {
+                SetLampG(lamps->g != 0);
+                SetLampR(lamps->r != 0);
+                SetLampE(lamps->e != 0);
+            }
+            break;
+        case wire::Action::Tree:
+            if (auto cmd = wire::TreeCommand::Decode(bytes)) ApplyTreeCommand(*cmd);
+            break;
+        case wire::Action::ReviewShow:
+            if (auto image = wire::ReviewImage::Decode(bytes); image && theApp.m_pReviewDlg) {
+                theApp.m_pReviewDlg->LoadReviewLabels();
+                theApp.m_pReviewDlg->LoadReviewPicture(image->width, image->height, image->bitDepth,
+                                                       image->windowWidth, image->windowLevel);
+                ShowReviewView(TRUE);
+            }
+            break;
+        case wire::Action::ReviewClose:
+            ShowReviewView(FALSE);
+            break;
+        case wire::Action::StandStatus:
+        case wire::Action::SdkText:
+        case wire::Action::SdkValues:
+        case wire::Action::Ignore:
+            break;
+    }
+    return Default();
+}
+
+void CSidecarDlg::ApplyPatient(const wire::PatientInfo& info) {
+    m_strPatientId = info.patientId;
+    m_strPatientName = info.patientName;
+    m_strAccessionNo = info.accessionNo;
+    m_strStudy = info.study;
+    SetItemText(IDC_PATIENT_ID, m_strPatientId);
+    SetItemText(IDC_PATIENT_NAME, m_strPatientName);
+    SetItemText(IDC_ACCESSION_NO, m_strAccessionNo);
+    SetItemText(IDC_STUDY, m_strStudy);
+    Invalidate(TRUE);
+}
+
+void CSidecarDlg::ApplyExposure(const wire::ExposureState& state) {
+    for (int i = 0; i < 3; ++i) m_nAecField[i] = state.aecField[static_cast<std::size_t>(i)];
+    SetItemText(IDC_KVP_VALUE, state.kvp);
+    SetItemText(IDC_MA_VALUE, state.ma);
+    SetItemText(IDC_MAS_VALUE, state.mas);
+    SetItemText(IDC_TIME_VALUE, state.time);
+    SetItemText(IDC_AEC_VALUE, state.aecValue);
+    m_nAecSubMode = state.aecSubMode;
+    SetItemText(IDC_TIME_LABEL, state.timeUnit == 1 ? L"sec" : L"ms");
+    SetControlMode(state.controlMode);
+    SetPatientSizeShown(state.patientSize);
+}
+
+void CSidecarDlg::SetControlMode(int mode) {
+    if (!panel::ModeChangeRuns(mode, m_nControlMode)) return;
+    m_nControlMode = mode;
+    std::array<int, 3> fields{m_nAecField[0], m_nAecField[1], m_nAecField[2]};
+    for (const panel::CControlLook& look : panel::ModeLooks(mode, m_nAecSubMode, fields)) {
+        if (look.enable != panel::Enable::Keep) EnableItem(look.id, look.enable == panel::Enable::On);
+        if (look.skin) SkinItem(look.id, look.skin);
+    }
+    if (panel::ModeClearsAecValue(mode)) SetItemText(IDC_AEC_VALUE, L"");
+}
+
+void CSidecarDlg::SetPatientSizeShown(int size) {
+    if (size == m_nShownSize) return;
+    m_nShownSize = size;
+    for (int i = 0; i < 4; ++i) SkinItem(IDC_SIZE_0 + i, panel::SizeButtonSkin(i, size));
+}
+
+void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
+    switch (cmd.op) {
+        case 1: {
+            HTREEITEM item = m_tree.InsertItem(cmd.text, panel::kExamImage, panel::kExamImage, TVI_ROOT);
+            m_tree.SetItemData(item, cmd.itemData);
+            m_hExamItem = item;
+            break;
+        }
+        case 2: {
+            int image = panel::ProtocolImage(cmd.text);
+            HTREEITEM parent = m_hExamItem ? m_hExamItem : TVI_ROOT;
+            HTREEITEM item = m_tree.InsertItem(cmd.text, image, image, parent);
+            m_tree.SetItemData(item, cmd.itemData);
+            if (m_hExamItem) m_tree.Expand(m_hExamItem, TVE_EXPAND);
+            break;
+        }
+        case 3:
+            if (HTREEITEM item = FindItemByData(m_tree.GetRootItem(), cmd.itemData)) {
+                m_tree.SelectItem(item);
+                m_tree.Invalidate(TRUE);
+            }
+            break;
+        case 4:
+        case 5:
+            if (HTREEITEM item = FindItemByData(m_tree.GetRootItem(), cmd.itemData)) {
+                bool done = cmd.op == 4;
+                std::wstring text = m_tree.GetItemText(item);
+                m_tree.SetItemText(item, done ? panel::ReplaceAll(text, L":R", L":Y")
+                                              : panel::ReplaceAll(text, L":Y", L":R"));
+                int image = done ? panel::kDoneImage : panel::kPendingImage;
+                m_tree.SetItemImage(item, image, image);
+            }
+            break;
+        default:
+            m_tree.DeleteAllItems();
+            // The remembered exam row is gone with the others: protocol rows that arrive before the next
+            // exam row go to the top level instead of under a deleted row.
+            m_hExamItem = nullptr;
+            break;
+    }
+}
+
+HTREEITEM CSidecarDlg::FindItemByData(HTREEITEM item, LPARAM data) const {
+    for (; item; item = m_tree.GetNextSiblingItem(item)) {
+        if (m_tree.GetItemData(item) == data) {
+            m_tree.EnsureVisible(item);
+            return item;
+        }
+        if (HTREEITEM found = FindItemByData(m_tree.GetChildItem(item), data)) return found;
+    }
+    return nullptr;
+}
+
+// ---- Lamps, views, timer, painting ---------------------------------------------------------------------
+
+void CSidecarDlg::SetLampG(BOOL on) {
+    SkinItem(IDC_LAMP_G, on ? L"panelControl_ledGBtn_blue" : L"panelControl_ledGBtn_gray");
+    ::InvalidateRect(GetDlgItem(IDC_LAMP_G), nullptr, TRUE);
+}
+
+void CSidecarDlg::SetLampR(BOOL on) {
+    SkinItem(IDC_LAMP_R, on ? L"statusBar_ledRBtn_yellow" : L"statusBar_ledRBtn_gray");
+    ::InvalidateRect(GetDlgItem(IDC_LAMP_R), nullptr, TRUE);
+}
+
+void CSidecarDlg::SetLampE(BOOL on) {
+    SkinItem(IDC_LAMP_E, on ? L"statusBar_ledEBtn_green" : L"statusBar_ledEBtn_gray");
+    ::InvalidateRect(GetDlgItem(IDC_LAMP_E), nullptr, TRUE);
+}
+
+void CSidecarDlg::ToggleDevice() {
+    HWND tree = GetDlgItem(IDC_TREE);
+    if (m_bDeviceShown) {
+        m_bDeviceShown = FALSE;
+        SetItemText(IDC_DEVICE, GetText(IDS_SHOW_DEVICE));
+        ::ShowWindow(tree, SW_SHOW);
+    } else {
+        m_bDeviceShown = TRUE;
+        SetItemText(IDC_DEVICE, GetText(IDS_HIDE_DEVICE));
+        ::ShowWindow(tree, SW_HIDE);
+    }
+}
+
+void CSidecarDlg::ShowReviewView(BOOL review) {
+    m_bDeviceShown = TRUE;
+    ToggleDevice();
+    HWND reviewWnd = theApp.m_pReviewDlg ? theApp.m_pReviewDlg->m_hWnd : nullptr;
+    if (review) {
+        if (reviewWnd) ::ShowWindow(reviewWnd, SW_SHOW);
+        ShowWindow(SW_HIDE);
+    } else {
+        ::ShowWindow(GetDlgItem(IDC_TREE), SW_SHOW);
+        ShowWindow(SW_SHOW);
+        if (reviewWnd) ::ShowWindow(reviewWnd, SW_HIDE);
+    }
+}
+
+void CSidecarDlg::OnTimer(UINT_PTR id) {
+    if (id != kWatchdogTimer) {
+        Default();
+        return;
+    }
+    ::KillTimer(m_hWnd, kWatchdogTimer);
+    POINT corner{0, 0};
+    ::ClientToScreen(m_hWnd, &corner);
+    if (corner.x - 1 == theApp.m_nPosX || corner.y - 1 == theApp.m_nPosY) {
+        ::SetTimer(m_hWnd, kWatchdogTimer, 2500, nullptr);
+    } else {
+        ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+    }
+    Default();
+}
+
+void CSidecarDlg::OnPaint() {
+    if (!::IsIconic(m_hWnd)) {
+        Default();
+        return;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()));
+    int cx = ::GetSystemMetrics(SM_CXICON);
+    int cy = ::GetSystemMetrics(SM_CYICON);
+    RECT rc = GetClientRect();
+    ::DrawIcon(dc.Get(), (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_hIcon);
+}
+
+LRESULT CSidecarDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+
+void CSidecarDlg::OnClose() { EndDialog(IDCANCEL); }
+
+void CSidecarDlg::OnDestroy() {
+    Default();
+    m_tree.SetImageList(nullptr, TVSIL_NORMAL);
+    m_imlTree.DeleteImageList();
 }

@@ -2,12 +2,17 @@
 // CSidecarDlg: the main panel on template 102, run modally by start-up for the whole life of the process.
 // It mirrors the console's state and reports the operator's presses; it owns its controls, the tree's
 // image list and the stand panel the settings choose.
+#include <map>
 #include <string>
 
 #include "controls/skinned_button.h"
 #include "controls/styled_static.h"
+#include "link/records.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
+
+class CKOVESDKDlg;
+class CKoveCeilDlg;
 
 class CSidecarDlg : public CDialog {
 public:
@@ -23,27 +28,87 @@ public:
     void SendStandCode(int code);
     void ForwardToHost(const COPYDATASTRUCT* cds);
 
+    // Exposure state from the console (modes, AEC fields, patient size).
+    void SetControlMode(int mode);
+    void SetPatientSizeShown(int size);
+    // Lamps; any non-zero value is on.
+    void SetLampG(BOOL on);
+    void SetLampR(BOOL on);
+    void SetLampE(BOOL on);
+    // Switches between the panel and the review dialog; both ways the tree comes back.
+    void ShowReviewView(BOOL review);
+    // Show Device / Hide Device: the stand panels in place of the protocol tree.
+    void ToggleDevice();
+
+    CKOVESDKDlg* m_pStandSdkDlg = nullptr;
+    CKoveCeilDlg* m_pCeilingDlg = nullptr;
     std::wstring m_strPatientId;
     std::wstring m_strPatientName;
     std::wstring m_strAccessionNo;
     std::wstring m_strStudy;
     int m_nRequestedSize = 2;
     int m_nControlMode = 2;
+    HTREEITEM m_hExamItem = nullptr;
     int m_nAecField[3] = {0, 0, 0};
-    bool m_bDeviceShown = false;
+    BOOL m_bDeviceShown = FALSE;
     int m_nShownSize = 2;
     int m_nAecSubMode = 1;
 
 protected:
     BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    // Enter and Escape reach the panel as OK and Cancel; neither may close the console's panel. Closing
+    // the window (WM_CLOSE) ends the run.
+    void OnOK() override {}
+    void OnCancel() override {}
 
 private:
     SIDECAR_DECLARE_MESSAGE_MAP();
 
+    void LayoutPanel();
+    void CreateStandPanel();
+    void ShowLogo();
+    void SetUpTree();
+
+    // Console commands.
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
+    void ApplyPatient(const wire::PatientInfo& info);
+    void ApplyExposure(const wire::ExposureState& state);
+    void ApplyTreeCommand(const wire::TreeCommand& cmd);
+    HTREEITEM FindItemByData(HTREEITEM item, LPARAM data) const;
+
+    // Operator presses and window events.
     void OnButtonCode(UINT id);
     void OnPatientSize(UINT id);
-    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
+    void OnLampE() {}
+    void OnTreeSelChanged(NMHDR* hdr, LRESULT* result);
+    void OnTimer(UINT_PTR id);
+    void OnPaint();
+    void OnDestroy();
+    void OnClose();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
 
+    // Changes what the operator sees only when it differs from what is shown: under Wine each window call
+    // is a round trip, and the console repeats most values in every record.
+    void SetItemText(int id, const std::wstring& text);
+    void EnableItem(int id, bool enable);
+    void SkinItem(int id, const wchar_t* element);
+
     HICON m_hIcon = nullptr;
+    CStaticEx m_stcLabel[5];         // 1011..1014, 1071
+    CButtonSTEx2 m_btnPatient[4];    // 1073, 1072, 1075, 1076
+    CButtonSTEx2 m_btnExpLabel[4];   // 1046..1049
+    CButtonSTEx2 m_btnAec[9];        // 1055, 1056, 1054, 1057, 1058, 1059, 1038, 1060, 1036
+    CButtonSTEx2 m_btnLamp[3];       // 1061, 1062, 1063
+    CButtonSTEx2 m_btnExpValue[4];   // 1050, 1051, 1053, 1052
+    CButtonSTEx2 m_btnStep[8];       // 1001, 1000, 1003, 1002, 1035, 1034, 1005, 1004
+    CButtonSTEx2 m_btnSize[4];       // 1030..1033
+    CTreeCtrl m_tree;                // 1041
+    CImageList m_imlTree;
+    CStatic m_stcLogo;               // 1077
+    CButtonSTEx2 m_btnSeparator;     // 1078
+    CButtonSTEx2 m_btnLogo;          // 1079
+    CButtonSTEx2 m_btnDevice;        // 1083
+    CBitmap m_bmpLogo;
+    std::map<int, const wchar_t*> m_skinShown;
 };

@@ -1,0 +1,4 @@
+list(APPEND SIDECAR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/records.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
+)
