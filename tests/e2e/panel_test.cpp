@@ -1,0 +1,405 @@
+// The main panel as the console sees it: layout, patient, exposure modes and looks, operator reports,
+// the protocol tree, lamps, the switch to the review view, and a console that comes and goes.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "harness/e2e_case.h"
+#include "link/codes.h"
+#include "link/records.h"
+#include "resources/resource.h"
+
+namespace sidecar::e2e {
+namespace {
+
+// A skin file in our own format: with it every ApplySkin is recorded on the window, so the looks can be
+// read across processes.
+const ExtraFile kSkin{L"Skins\\default.skf", "SidecarSkin 1\n[dialog]\nface = #202020\n"};
+
+std::string Ini(const std::string& extra = {}) {
+    return "[SYSTEM]\r\nSidecarPosX=10\r\nSidecarPosY=20\r\n" + extra;
+}
+
+std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) { return {v.data(), v.size()}; }
+
+wire::ExposureState Exposure(short mode, int subMode = 1, std::array<int, 3> fields = {0, 0, 0}, short size = 2) {
+    wire::ExposureState s;
+    s.kvp = L"81";
+    s.ma = L"250";
+    s.mas = L"12.5";
+    s.time = L"50";
+    s.aecValue = L"+1";
+    s.patientSize = size;
+    s.aecSubMode = subMode;
+    s.timeUnit = 0;
+    s.controlMode = mode;
+    s.aecField = fields;
+    return s;
+}
+
+class PanelTest : public CSidecarCase {
+protected:
+    void StartPanel(const std::string& extraIni = {}) {
+        StartOptions options;
+        options.hostappIni = Ini(extraIni);
+        options.files = {kSkin};
+        ASSERT_TRUE(m_run.Start(options));
+    }
+    void SendExposure(const wire::ExposureState& s) {
+        auto bytes = s.Encode();
+        ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(bytes)));
+    }
+    void SendTree(int op, int data, const std::wstring& text = {}) {
+        auto bytes = wire::TreeCommand{op, data, text}.Encode();
+        ASSERT_TRUE(m_run.Send(wire::CDC_TREE, Span(bytes)));
+    }
+    void SendLamps(int g, int r, int e) {
+        auto bytes = wire::LampState{g, r, e}.Encode();
+        ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, Span(bytes)));
+    }
+    // Presses a control and returns the reports the press caused.
+    std::vector<Report> PressAndCollect(int id) {
+        m_run.ClearReports();
+        bool pressed = m_run.Press(id);
+        EXPECT_TRUE(m_run.Sync());
+        if (!pressed) return {};
+        return m_run.Reports();
+    }
+    std::vector<std::wstring> TreeTexts() {
+        std::vector<std::wstring> out;
+        for (const TreeRow& row : m_run.TreeRows(IDC_TREE)) out.push_back(std::to_wstring(row.depth) + L":" + row.text);
+        return out;
+    }
+};
+
+TEST_F(PanelTest, LayoutPlacesEveryControlAndTheTextsComeFromTheTable) {
+    StartPanel();
+    RECT panel{};
+    ::GetWindowRect(m_run.Panel(), &panel);
+    EXPECT_EQ(panel.right - panel.left, 1024);
+    EXPECT_EQ(panel.bottom - panel.top, 768);
+    struct {
+        int id, x, y, cx, cy;
+    } expected[] = {{IDC_ID_LABEL, 552, 56, 98, 28},    {IDC_STUDY, 677, 161, 243, 28},
+                    {IDC_TIME_LABEL, 93, 265, 98, 50},  {IDC_MAS_UP, 386, 193, 62, 50},
+                    {IDC_AEC_RIGHT, 379, 460, 70, 56},  {IDC_AEC_VALUE, 280, 536, 96, 45},
+                    {IDC_SIZE_3, 372, 610, 78, 50},     {IDC_SEPARATOR, 64, 689, 894, 2},
+                    {IDC_LAMP_E, 420, 700, 32, 32},     {IDC_TREE, 529, 215, 428, 460},
+                    {IDC_LOGO_BUTTON, 670, 695, 250, 40}, {IDC_DEVICE, 529, 695, 120, 40}};
+    for (const auto& e : expected) {
+        RECT r = m_run.Rect(e.id);
+        EXPECT_EQ(r.left, e.x) << e.id;
+        EXPECT_EQ(r.top, e.y) << e.id;
+        EXPECT_EQ(r.right - r.left, e.cx) << e.id;
+        EXPECT_EQ(r.bottom - r.top, e.cy) << e.id;
+    }
+    EXPECT_EQ(m_run.Caption(IDC_PATIENT_GROUP), L"  Patient Infomation  ");
+    EXPECT_EQ(m_run.Caption(IDC_MODE_GROUP), L"  Control Mode  ");
+    EXPECT_EQ(m_run.Caption(IDC_GENERATOR_LABEL), L"Generator Status");
+    EXPECT_EQ(m_run.Caption(IDC_ACCNO_LABEL), L"AccNo.");
+    EXPECT_EQ(m_run.Caption(IDC_MAS_LABEL), L"mAs");
+    EXPECT_EQ(m_run.Caption(IDC_KVP_DOWN), L"<");
+    EXPECT_EQ(m_run.Caption(IDC_AEC_UP), L">");
+    EXPECT_EQ(m_run.Caption(IDC_AEC_LEFT), L"");
+    std::vector<std::wstring> sizes;
+    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id) sizes.push_back(m_run.Caption(id));
+    EXPECT_EQ(sizes, (std::vector<std::wstring>{L"P", L"S", L"M", L"L"}));
+    // No stand panel: the device button stays hidden; lamp G is hidden too. No logo file: the button.
+    EXPECT_FALSE(m_run.IsVisible(IDC_DEVICE));
+    EXPECT_FALSE(m_run.IsVisible(IDC_LAMP_G));
+    EXPECT_TRUE(m_run.IsVisible(IDC_LOGO_BUTTON));
+    EXPECT_FALSE(m_run.IsVisible(IDC_LOGO));
+    EXPECT_EQ(m_run.SkinElement(IDC_LOGO_BUTTON), L"browser_BrwLogo_900");
+    // The start-up looks.
+    EXPECT_EQ(m_run.SkinElement(IDC_SIZE_2), L"barmain_RLBtn_pr");
+    EXPECT_EQ(m_run.SkinElement(IDC_SIZE_1), L"sidecar_pBtn_psml");
+    // Lamp G is switched off first and then given its start-up look, blue, before it is hidden.
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_G), L"panelControl_ledGBtn_blue");
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_gray");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"sidecar_pBtn_aec");
+    EXPECT_EQ(m_run.SkinElement(IDC_AEC_CENTER), L"sidecar_aec1");
+    EXPECT_EQ(m_run.SkinElement(IDC_SEPARATOR), L"config_lineBtn");
+    EXPECT_EQ(m_run.SkinElement(IDC_KVP_VALUE), L"sidecar_stcBtnS");
+}
+
+TEST_F(PanelTest, VeterinarySettingRelabelsThePatientSizes) {
+    StartPanel("IsVet=1\r\n");
+    std::vector<std::wstring> sizes;
+    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id) sizes.push_back(m_run.Caption(id));
+    EXPECT_EQ(sizes, (std::vector<std::wstring>{L"S", L"M", L"L", L"XL"}));
+}
+
+TEST_F(PanelTest, PatientRecordFillsTheFieldsAndOtherSizesOnlySwitchTheView) {
+    StartPanel();
+    auto bytes = wire::PatientInfo{L"P-001", L"DOE^JANE", L"ACC-9", L"CHEST 2 VIEWS"}.Encode();
+    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, Span(bytes)));
+    EXPECT_EQ(m_run.Caption(IDC_PATIENT_ID), L"P-001");
+    EXPECT_EQ(m_run.Caption(IDC_PATIENT_NAME), L"DOE^JANE");
+    EXPECT_EQ(m_run.Caption(IDC_ACCESSION_NO), L"ACC-9");
+    EXPECT_EQ(m_run.Caption(IDC_STUDY), L"CHEST 2 VIEWS");
+
+    auto other = wire::PatientInfo{L"X", L"X", L"X", L"X"}.Encode();
+    other.pop_back();
+    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, Span(other)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, {}));
+    EXPECT_EQ(m_run.Caption(IDC_PATIENT_ID), L"P-001");
+    EXPECT_TRUE(::IsWindowVisible(m_run.Panel()));
+}
+
+TEST_F(PanelTest, ExposureModesSetValuesEnabledRowsAndLooks) {
+    StartPanel();
+    // Milliseconds mode.
+    SendExposure(Exposure(0));
+    EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"81");
+    EXPECT_EQ(m_run.Caption(IDC_MAS_VALUE), L"12.5");
+    EXPECT_EQ(m_run.Caption(IDC_TIME_VALUE), L"50");
+    EXPECT_EQ(m_run.Caption(IDC_AEC_VALUE), L"");  // the change to mode 0 empties it
+    EXPECT_EQ(m_run.Caption(IDC_TIME_LABEL), L"ms");
+    EXPECT_FALSE(m_run.IsEnabled(IDC_MAS_UP));
+    EXPECT_TRUE(m_run.IsEnabled(IDC_TIME_UP));
+    EXPECT_FALSE(m_run.IsEnabled(IDC_AEC_LEFT));
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_MS), L"panelControl_activeCtrlBtn_pr");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"sidecar_pBtn_aec");
+
+    // The same mode again does not re-run the change: the AEC value of this record stays.
+    auto again = Exposure(0);
+    again.aecValue = L"-2";
+    again.timeUnit = 1;
+    SendExposure(again);
+    EXPECT_EQ(m_run.Caption(IDC_AEC_VALUE), L"-2");
+    EXPECT_EQ(m_run.Caption(IDC_TIME_LABEL), L"sec");
+
+    // mAs mode after AEC keeps the mA row as it was.
+    SendExposure(Exposure(2, 1, {1, 0, 1}));
+    EXPECT_EQ(m_run.SkinElement(IDC_AEC_LEFT), L"panelControl_aec0Btn_pr");
+    EXPECT_EQ(m_run.SkinElement(IDC_AEC_CENTER), L"sidecar_aec1");
+    EXPECT_EQ(m_run.SkinElement(IDC_AEC_RIGHT), L"panelControl_aec2Btn_pr");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"panelControl_aecBtn_pr");
+    EXPECT_TRUE(m_run.IsEnabled(IDC_MAS_UP));
+    EXPECT_FALSE(m_run.IsEnabled(IDC_TIME_UP));
+    EXPECT_EQ(m_run.Caption(IDC_AEC_VALUE), L"+1");
+    // AEC again with other fields and sub-mode 2: applied in full.
+    SendExposure(Exposure(2, 2, {0, 1, 0}));
+    EXPECT_EQ(m_run.SkinElement(IDC_AEC_LEFT), L"sidecar_aec0");
+    EXPECT_EQ(m_run.SkinElement(IDC_AEC_CENTER), L"panelControl_aec1Btn_pr");
+    EXPECT_FALSE(m_run.IsEnabled(IDC_MAS_UP));
+    EXPECT_TRUE(m_run.IsEnabled(IDC_TIME_UP));
+
+    SendExposure(Exposure(1));
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_MAS), L"panelControl_activeCtrlBtn_pr");
+    EXPECT_TRUE(m_run.IsEnabled(IDC_MA_UP));
+    EXPECT_FALSE(m_run.IsEnabled(IDC_TIME_DOWN));
+    EXPECT_FALSE(m_run.IsEnabled(IDC_AEC_UP));
+    EXPECT_EQ(m_run.Caption(IDC_AEC_VALUE), L"");
+
+    // Mode 5 is stored only: nothing changes, and the next AEC record is applied in full.
+    auto odd = Exposure(5);
+    odd.kvp = L"90";
+    SendExposure(odd);
+    EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"90");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_MAS), L"panelControl_activeCtrlBtn_pr");
+    EXPECT_EQ(m_run.Caption(IDC_AEC_VALUE), L"+1");
+    SendExposure(Exposure(2));
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"panelControl_aecBtn_pr");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_MAS), L"sidecar_pBtn_mamas");
+}
+
+TEST_F(PanelTest, WrongSizesAndForeignCodesChangeNothing) {
+    StartPanel();
+    auto bytes = Exposure(0).Encode();
+    std::vector<std::uint8_t> shorter(bytes.begin(), bytes.end() - 1);
+    std::vector<std::uint8_t> longer = bytes;
+    longer.push_back(0);
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(shorter)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(longer)));
+    for (std::uint32_t code : {wire::CDC_PATIENT_SIZE, wire::CDC_BUTTON, wire::CDC_TREE_SELECTED, 12345u}) {
+        ASSERT_TRUE(m_run.Send(code, Span(bytes)));
+    }
+    auto lamps = wire::LampState{1, 1, 1}.Encode();
+    lamps.push_back(0);
+    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, Span(lamps)));
+    auto tree = wire::TreeCommand{1, 7, L"Exam"}.Encode();
+    tree.pop_back();
+    ASSERT_TRUE(m_run.Send(wire::CDC_TREE, Span(tree)));
+    EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"sidecar_pBtn_aec");
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_gray");
+    EXPECT_TRUE(m_run.TreeRows(IDC_TREE).empty());
+    EXPECT_TRUE(m_run.Reports().empty());
+}
+
+TEST_F(PanelTest, EveryButtonReportsItsCodeInTheSizeField) {
+    StartPanel();
+    SendExposure(Exposure(2, 1));  // AEC: everything but the time row enabled
+    const std::pair<int, std::uint32_t> buttons[] = {
+        {IDC_KVP_DOWN, 1}, {IDC_KVP_UP, 2},     {IDC_MA_DOWN, 3},    {IDC_MA_UP, 4},
+        {IDC_MAS_DOWN, 5}, {IDC_MAS_UP, 6},     {IDC_AEC_DOWN, 9},   {IDC_AEC_UP, 10},
+        {IDC_AEC_LEFT, 11}, {IDC_AEC_CENTER, 12}, {IDC_AEC_RIGHT, 13}, {IDC_MODE_MAS, 14},
+        {IDC_MODE_MS, 15}, {IDC_MODE_AEC, 16}};
+    for (const auto& [id, code] : buttons) {
+        auto reports = PressAndCollect(id);
+        ASSERT_EQ(reports.size(), 1u) << id;
+        EXPECT_EQ(reports[0].code, wire::CDC_BUTTON);
+        EXPECT_EQ(reports[0].cbData, code);
+        EXPECT_TRUE(reports[0].nullData);
+        EXPECT_EQ(reports[0].sender, m_run.Panel());
+    }
+    // The time row is disabled under AEC sub-mode 1: its presses never reach the panel.
+    EXPECT_TRUE(PressAndCollect(IDC_TIME_UP).empty());
+    SendExposure(Exposure(0));
+    for (const auto& [id, code] : {std::pair{IDC_TIME_DOWN, 7u}, std::pair{IDC_TIME_UP, 8u}}) {
+        auto reports = PressAndCollect(id);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].cbData, code);
+    }
+    // Value fields and labels report nothing.
+    EXPECT_TRUE(PressAndCollect(IDC_KVP_VALUE).empty());
+    EXPECT_TRUE(PressAndCollect(IDC_KVP_LABEL).empty());
+}
+
+TEST_F(PanelTest, PatientSizeIsRequestedOnceAndShownOnlyFromTheConsole) {
+    StartPanel();
+    EXPECT_TRUE(PressAndCollect(IDC_SIZE_2).empty());  // M is already the requested size
+    auto reports = PressAndCollect(IDC_SIZE_1);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].code, wire::CDC_PATIENT_SIZE);
+    EXPECT_EQ(reports[0].cbData, 1u);
+    EXPECT_TRUE(reports[0].nullData);
+    EXPECT_TRUE(PressAndCollect(IDC_SIZE_1).empty());
+    // A press does not change the look; the console's record does.
+    EXPECT_EQ(m_run.SkinElement(IDC_SIZE_1), L"sidecar_pBtn_psml");
+    SendExposure(Exposure(2, 1, {0, 0, 0}, 1));
+    EXPECT_EQ(m_run.SkinElement(IDC_SIZE_1), L"panelControl_patsizeBtn_pr");
+    EXPECT_EQ(m_run.SkinElement(IDC_SIZE_2), L"sidecar_pBtn_psml");
+    SendExposure(Exposure(2, 1, {0, 0, 0}, 2));
+    EXPECT_TRUE(PressAndCollect(IDC_SIZE_1).empty());  // still the last requested size
+    SendExposure(Exposure(2, 1, {0, 0, 0}, 4));
+    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id) EXPECT_EQ(m_run.SkinElement(id), L"sidecar_pBtn_psml");
+}
+
+TEST_F(PanelTest, TreeMirrorsTheConsoleAndReportsEverySelectionChange) {
+    StartPanel();
+    SendTree(1, 100, L"Chest");
+    SendTree(2, 101, L"PA:R");
+    SendTree(2, 102, L"LAT:Y");
+    SendTree(1, 200, L"Hand");
+    SendTree(2, 201, L":Y first only");
+    std::vector<TreeRow> rows = m_run.TreeRows(IDC_TREE);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].image, 4);
+    EXPECT_EQ(rows[1].image, 0);
+    EXPECT_EQ(rows[2].image, 3);
+    EXPECT_EQ(rows[2].selectedImage, 3);
+    EXPECT_EQ(rows[4].image, 0);
+    EXPECT_EQ(rows[1].param, 101);
+    EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:Chest", L"1:PA:R", L"1:LAT:Y", L"0:Hand",
+                                                      L"1::Y first only"}));
+
+    // Mark done and pending.
+    SendTree(4, 101);
+    SendTree(5, 102);
+    rows = m_run.TreeRows(IDC_TREE);
+    EXPECT_EQ(rows[1].text, L"PA:Y");
+    EXPECT_EQ(rows[1].image, 3);
+    EXPECT_EQ(rows[2].text, L"LAT:R");
+    EXPECT_EQ(rows[2].image, 0);
+
+    // Selecting from the console is reported back; selecting the selected row again is not.
+    m_run.ClearReports();
+    SendTree(3, 201);
+    ASSERT_TRUE(m_run.Sync());
+    ASSERT_EQ(m_run.Reports().size(), 1u);
+    const Report& report = m_run.Reports()[0];
+    EXPECT_EQ(report.code, wire::CDC_TREE_SELECTED);
+    EXPECT_EQ(report.cbData, 520u);
+    auto cmd = wire::TreeCommand::Decode(report.bytes);
+    ASSERT_TRUE(cmd);
+    EXPECT_EQ(cmd->op, 3);
+    EXPECT_EQ(cmd->itemData, 201);
+    EXPECT_TRUE(std::all_of(report.bytes.begin() + 8, report.bytes.end(), [](std::uint8_t b) { return b == 0; }));
+    m_run.ClearReports();
+    SendTree(3, 201);
+    SendTree(3, 999);  // no such row
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_TRUE(m_run.Reports().empty());
+
+    // Clear, then a protocol row before any exam row goes to the top level.
+    SendTree(6, 0);
+    EXPECT_TRUE(m_run.TreeRows(IDC_TREE).empty());
+    SendTree(2, 300, L"Orphan:R");
+    EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:Orphan:R"}));
+    SendTree(-1, 0);
+    EXPECT_TRUE(m_run.TreeRows(IDC_TREE).empty());
+}
+
+TEST_F(PanelTest, LampsFollowTheConsole) {
+    StartPanel();
+    SendLamps(0, 1, -1);
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_G), L"panelControl_ledGBtn_gray");
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_yellow");
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_E), L"statusBar_ledEBtn_green");
+    SendLamps(7, 0, 0);
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_G), L"panelControl_ledGBtn_blue");
+    EXPECT_FALSE(m_run.IsVisible(IDC_LAMP_G));  // its look changes, but it stays hidden
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_gray");
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_E), L"statusBar_ledEBtn_gray");
+}
+
+TEST_F(PanelTest, ReviewViewReplacesThePanelUntilTheConsoleBringsItBack) {
+    StartPanel();
+    HWND review = nullptr;
+    auto image = wire::ReviewImage{0, 0, 14, 16383, 8192}.Encode();
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, Span(image)));
+    EXPECT_FALSE(::IsWindowVisible(m_run.Panel()));
+    for (HWND w : TopLevelWindows()) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == m_run.ProcessId() && w != m_run.Panel() && ::IsWindowVisible(w) &&
+            m_run.Caption(w) == L"Sidecar") {
+            review = w;
+        }
+    }
+    ASSERT_NE(review, nullptr) << "the review dialog is shown";
+    // Commands while the review is shown update the hidden panel.
+    SendExposure(Exposure(0));
+    EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"81");
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+    EXPECT_TRUE(::IsWindowVisible(m_run.Panel()));
+    EXPECT_FALSE(::IsWindowVisible(review));
+    EXPECT_TRUE(m_run.IsVisible(IDC_TREE));
+
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, Span(image)));
+    EXPECT_TRUE(::IsWindowVisible(review));
+    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, {}));  // any patient message brings the panel back
+    EXPECT_TRUE(::IsWindowVisible(m_run.Panel()));
+    EXPECT_FALSE(::IsWindowVisible(review));
+}
+
+TEST_F(PanelTest, ReportsAreDroppedWithoutAConsoleAndReachOneThatComesBack) {
+    StartOptions options;
+    options.hostappIni = Ini();
+    options.console = Console::Absent;
+    ASSERT_TRUE(m_run.Start(options));
+    EXPECT_TRUE(PressAndCollect(IDC_KVP_UP).empty());
+    // The size is remembered even though its report was lost.
+    EXPECT_TRUE(PressAndCollect(IDC_SIZE_0).empty());
+
+    HWND first = m_run.OpenConsole(m_run.ConsoleTitle());
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(PressAndCollect(IDC_SIZE_0).empty());
+    auto reports = PressAndCollect(IDC_KVP_UP);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].console, first);
+
+    ASSERT_TRUE(m_run.CloseConsole(first));
+    HWND second = m_run.OpenConsole(m_run.ConsoleTitle());
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    reports = PressAndCollect(IDC_KVP_DOWN);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].console, second);
+    EXPECT_EQ(reports[0].cbData, 1u);
+}
+
+}  // namespace
+}  // namespace sidecar::e2e
