@@ -142,6 +142,7 @@ bool CDebuggee::Start(const std::wstring& strExe, const std::wstring& strCommand
 
 void CDebuggee::DebugLoop()
 {
+    HANDLE hDebugProcess = nullptr;
     for (;;) {
         DEBUG_EVENT event{};
         if (!WaitForDebugEvent(&event, INFINITE)) break;
@@ -149,7 +150,9 @@ void CDebuggee::DebugLoop()
         switch (event.dwDebugEventCode) {
         case CREATE_PROCESS_DEBUG_EVENT: {
             const CREATE_PROCESS_DEBUG_INFO& info = event.u.CreateProcessInfo;
-            AddModule(info.hProcess, info.lpBaseOfImage, info.lpImageName, info.fUnicode != 0, L"Sidecar.exe");
+            // This handle belongs to the debug session (closed by the system after the exit event).
+            hDebugProcess = info.hProcess;
+            AddModule(hDebugProcess, info.lpBaseOfImage, info.lpImageName, info.fUnicode != 0, L"Sidecar.exe");
             {
                 std::lock_guard lock(m_mutex);
                 m_nImageBase = m_modules.back().base;
@@ -160,9 +163,7 @@ void CDebuggee::DebugLoop()
         }
         case LOAD_DLL_DEBUG_EVENT: {
             const LOAD_DLL_DEBUG_INFO& info = event.u.LoadDll;
-            HANDLE hProcess = OpenProcess(PROCESS_VM_READ, FALSE, event.dwProcessId);
-            AddModule(hProcess, info.lpBaseOfDll, info.lpImageName, info.fUnicode != 0, L"");
-            if (hProcess != nullptr) CloseHandle(hProcess);
+            AddModule(hDebugProcess, info.lpBaseOfDll, info.lpImageName, info.fUnicode != 0, L"");
             if (info.hFile != nullptr) CloseHandle(info.hFile);
             break;
         }

@@ -1,6 +1,7 @@
 #include "harness/remote_window.h"
 
 #include <cwchar>
+#include <functional>
 
 namespace sidecar::e2e {
 
@@ -99,24 +100,13 @@ bool ReadTreeRows(HWND hTree, HANDLE hProcess, DWORD nTimeoutMs, std::vector<Tre
         return true;
     };
 
-    // Depth-first, iteratively: children before the next sibling.
-    struct Level {
-        HTREEITEM item;
-        int depth;
+    // Depth-first: an item, its children, then its next sibling.
+    std::function<bool(HTREEITEM, int)> walk = [&](HTREEITEM hFirst, int nDepth) {
+        for (HTREEITEM h = hFirst; h != nullptr; h = next(TVGN_NEXT, h))
+            if (!readItem(h, nDepth) || !walk(next(TVGN_CHILD, h), nDepth + 1)) return false;
+        return true;
     };
-    std::vector<Level> pending;
-    for (HTREEITEM h = next(TVGN_ROOT, nullptr); h != nullptr; h = next(TVGN_NEXT, h)) pending.push_back({h, 0});
-    std::vector<Level> stack(pending.rbegin(), pending.rend());
-    while (!stack.empty()) {
-        const Level level = stack.back();
-        stack.pop_back();
-        if (!readItem(level.item, level.depth)) return false;
-        std::vector<Level> children;
-        for (HTREEITEM h = next(TVGN_CHILD, level.item); h != nullptr; h = next(TVGN_NEXT, h))
-            children.push_back({h, level.depth + 1});
-        stack.insert(stack.end(), children.rbegin(), children.rend());
-    }
-    return true;
+    return walk(next(TVGN_ROOT, nullptr), 0);
 }
 
 bool IsStandardMessageBox(HWND hWnd)

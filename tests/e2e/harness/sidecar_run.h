@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -98,7 +97,8 @@ public:
     bool CloseConsole(HWND hConsole);
 
     std::optional<Report> WaitForReport(DWORD nTimeoutMs = kReportTimeoutMs);  // the next unread report
-    const std::vector<Report>& Reports() const { return m_sink.Reports(); }    // all since the last clear
+    // All reports since the last clear. The reference is invalidated by any wait (reports may arrive).
+    const std::vector<Report>& Reports() const { return m_sink.Reports(); }
     void ClearReports();
 
     // Sends a command the way a console does, from the test process (wParam: the console window, or
