@@ -27,8 +27,9 @@ test: build
 run: build
 	@tools/run-demo
 
+# Cross-process figures under Wine swing with CPU placement: the whole Wine session runs on one CPU.
 bench: build
-	@echo "no benchmarks yet"
+	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_link_bench.exe
 
 fuzz: setup
 	@echo "no fuzz targets yet"

@@ -1,0 +1,304 @@
+// Console link benchmark: plays the host console against the real Sidecar.exe and prints, in one run, the
+// mean round trip of the console's commands as a ratio to the same message sent to a window that does
+// nothing (the platform's floor, measured alongside), and the latency of an operator press until its
+// report reaches the console, as a ratio to one title look-up plus one bare send.
+//
+//   sidecar_link_bench.exe [rounds]
+//
+// Run it pinned to one CPU (make bench does): cross-process figures under Wine swing with scheduling.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/codes.h"
+#include "link/records.h"
+#include "resources/resource.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kBatch = 100;
+
+double Now() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+LRESULT CALLBACK NullProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_CLOSE) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(h, m, w, l);
+}
+
+// A window that answers every message with the default processing and nothing else.
+int RunNullWindow(const wchar_t* title) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &NullProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SidecarBenchNull";
+    ::RegisterClassW(&wc);
+    ::CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                      nullptr);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    return 0;
+}
+
+// The console's own window: counts the reports it receives.
+int g_reports = 0;
+
+LRESULT CALLBACK ConsoleProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_COPYDATA) {
+        ++g_reports;
+        return TRUE;
+    }
+    return ::DefWindowProcW(h, m, w, l);
+}
+
+HWND CreateConsoleWindow(const std::wstring& title) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &ConsoleProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SidecarBenchConsole";
+    ::RegisterClassW(&wc);
+    return ::CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+}
+
+struct CFindByTitle {
+    const std::wstring* title;
+    DWORD pid;
+    HWND found;
+};
+
+// Matches the title exactly; with a process id, only that process's main panel (the one with a tree).
+BOOL CALLBACK MatchWindow(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<CFindByTitle*>(lp);
+    wchar_t text[260];
+    int n = ::GetWindowTextW(h, text, 260);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(h, &owner);
+    if ((f->pid == 0 || owner == f->pid) && f->title->compare(0, std::wstring::npos, text, n) == 0 &&
+        (f->pid == 0 || ::GetDlgItem(h, IDC_TREE))) {
+        f->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindTopLevel(const std::wstring& title, DWORD pid) {
+    CFindByTitle f{&title, pid, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+HWND WaitForWindow(const std::wstring& title, DWORD pid) {
+    for (int i = 0; i < 400; ++i) {
+        if (HWND h = FindTopLevel(title, pid)) return h;
+        Pump();
+        ::Sleep(25);
+    }
+    return nullptr;
+}
+
+PROCESS_INFORMATION Launch(const std::wstring& exe, const std::wstring& tail, const std::wstring& dir) {
+    std::wstring cmd = L"\"" + exe + L"\" " + tail;
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+        std::fwprintf(stderr, L"cannot start %ls (%lu)\n", exe.c_str(), ::GetLastError());
+    }
+    return pi;
+}
+
+void Send(HWND to, std::uint32_t code, const std::vector<std::uint8_t>& bytes) {
+    COPYDATASTRUCT cds{code, static_cast<DWORD>(bytes.size()), const_cast<std::uint8_t*>(bytes.data())};
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(to, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 10000, &result);
+}
+
+// Mean milliseconds per message over batches that alternate between the panel and the floor window;
+// the medians of the batch means are compared.
+struct CRatio {
+    double panel;
+    double floor;
+};
+
+CRatio Measure(int rounds, HWND panel, HWND floorWnd, const std::function<void(HWND, int)>& send) {
+    std::vector<double> p, f;
+    for (int r = 0; r < rounds; ++r) {
+        for (HWND target : {panel, floorWnd}) {
+            double t0 = Now();
+            for (int i = 0; i < kBatch; ++i) send(target, r * kBatch + i);
+            double mean = (Now() - t0) / kBatch;
+            (target == panel ? p : f).push_back(mean);
+        }
+    }
+    return {Median(p), Median(f)};
+}
+
+void Print(const char* name, const CRatio& r, double goal) {
+    double ratio = r.floor > 0 ? r.panel / r.floor : 0;
+    std::printf("%-32s %9.4f ms   floor %9.4f ms   ratio %5.2f   goal <= %.1f  %s\n", name, r.panel, r.floor, ratio,
+                goal, ratio <= goal ? "met" : "NOT MET");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 3 && std::wstring(argv[1]) == L"--null-window") return RunNullWindow(argv[2]);
+    int rounds = argc >= 2 ? std::max(1, _wtoi(argv[1])) : 5;
+
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    fs::path binDir = fs::path(self).parent_path();
+    const DWORD pid = ::GetCurrentProcessId();
+
+    // A program folder with the panel and a skin in our format, so the skin engine is active.
+    wchar_t temp[MAX_PATH + 1];
+    ::GetTempPathW(MAX_PATH + 1, temp);
+    fs::path folder = fs::path(temp) / (L"sidecar-bench-" + std::to_wstring(pid));
+    fs::create_directories(folder / L"Skins");
+    fs::copy_file(binDir / L"Sidecar.exe", folder / L"Sidecar.exe", fs::copy_options::overwrite_existing);
+    std::ofstream(folder / L"Hostapp.ini") << "[SYSTEM]\r\nSidecarPosX=0\r\nSidecarPosY=0\r\n";
+    std::ofstream(folder / L"Skins" / L"default.skf") << "SidecarSkin 1\n[sidecar_stcBtnS]\nface = #101820\n";
+
+    const std::wstring consoleTitle = L"sidecar-bench-" + std::to_wstring(pid);
+    const std::wstring nullTitle = L"sidecar-bench-null-" + std::to_wstring(pid);
+    HWND console = CreateConsoleWindow(consoleTitle);
+
+    PROCESS_INFORMATION panelProc = Launch((folder / L"Sidecar.exe").wstring(), consoleTitle, folder.wstring());
+    PROCESS_INFORMATION nullProc = Launch(self, L"--null-window " + nullTitle, {});
+    HWND panel = WaitForWindow(L"Sidecar", panelProc.dwProcessId);
+    HWND floorWnd = WaitForWindow(nullTitle, 0);
+    if (!panel || !floorWnd || !console) {
+        std::fprintf(stderr, "the panel or the floor window did not appear\n");
+        return 1;
+    }
+
+    std::printf("Sidecar console link benchmark: %d rounds of %d messages, medians of batch means\n", rounds, kBatch);
+
+    // Exposure records with new values every time. The AEC records run the mode table on every record
+    // (AEC is always re-applied) with the selected fields changing; the switching records change the
+    // mode itself on every record, the worst case: most rows change their enabled state and look.
+    auto exposureRecords = [](bool switchModes) {
+        std::vector<std::vector<std::uint8_t>> records;
+        for (int i = 0; i < 6; ++i) {
+            wire::ExposureState s;
+            s.kvp = std::to_wstring(60 + i);
+            s.ma = std::to_wstring(100 + 10 * i);
+            s.mas = std::to_wstring(5 + i);
+            s.time = std::to_wstring(20 + i);
+            s.aecValue = std::to_wstring(i - 2);
+            s.patientSize = static_cast<std::int16_t>(i % 4);
+            s.aecSubMode = 1;
+            s.timeUnit = 0;
+            s.controlMode = static_cast<std::int16_t>(switchModes ? i % 3 : 2);
+            s.aecField = {i % 2, (i + 1) % 2, 0};
+            records.push_back(s.Encode());
+        }
+        return records;
+    };
+    std::vector<std::vector<std::uint8_t>> exposures = exposureRecords(false);
+    CRatio exposure = Measure(rounds, panel, floorWnd, [&](HWND to, int i) {
+        Send(to, wire::CDC_EXPOSURE, exposures[static_cast<std::size_t>(i) % exposures.size()]);
+    });
+    std::vector<std::vector<std::uint8_t>> switching = exposureRecords(true);
+    CRatio modeSwitch = Measure(rounds, panel, floorWnd, [&](HWND to, int i) {
+        Send(to, wire::CDC_EXPOSURE, switching[static_cast<std::size_t>(i) % switching.size()]);
+    });
+
+    std::vector<std::vector<std::uint8_t>> patients = {
+        wire::PatientInfo{L"P-0001", L"DOE^JANE", L"A-17", L"CHEST PA AND LATERAL"}.Encode(),
+        wire::PatientInfo{L"P-0002", L"ROE^RICHARD", L"A-18", L"LEFT HAND 3 VIEWS"}.Encode()};
+    CRatio patient = Measure(rounds, panel, floorWnd, [&](HWND to, int i) {
+        Send(to, wire::CDC_PATIENT, patients[static_cast<std::size_t>(i) % 2]);
+    });
+
+    // A tree of two exams with protocols; the measured op marks a protocol done and pending in turn.
+    Send(panel, wire::CDC_TREE, wire::TreeCommand{1, 100, L"Chest"}.Encode());
+    for (int i = 0; i < 6; ++i) Send(panel, wire::CDC_TREE, wire::TreeCommand{2, 101 + i, L"View:R"}.Encode());
+    Send(panel, wire::CDC_TREE, wire::TreeCommand{1, 200, L"Hand"}.Encode());
+    for (int i = 0; i < 6; ++i) Send(panel, wire::CDC_TREE, wire::TreeCommand{2, 201 + i, L"View:R"}.Encode());
+    std::vector<std::vector<std::uint8_t>> marks = {wire::TreeCommand{4, 204, {}}.Encode(),
+                                                    wire::TreeCommand{5, 204, {}}.Encode()};
+    CRatio tree = Measure(rounds, panel, floorWnd, [&](HWND to, int i) {
+        Send(to, wire::CDC_TREE, marks[static_cast<std::size_t>(i) % 2]);
+    });
+
+    // Press: kVp up, from the posted click until the report has been received here.
+    HWND kvpUp = ::GetDlgItem(panel, IDC_KVP_UP);
+    RECT rc{};
+    ::GetClientRect(kvpUp, &rc);
+    LPARAM at = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    std::vector<double> press, base;
+    const std::wstring& title = consoleTitle;
+    for (int r = 0; r < rounds; ++r) {
+        for (int i = 0; i < kBatch / 4; ++i) {
+            int before = g_reports;
+            double t0 = Now();
+            ::PostMessageW(kvpUp, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::PostMessageW(kvpUp, WM_LBUTTONUP, 0, at);
+            while (g_reports == before) {
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT | QS_SENDMESSAGE);
+                Pump();
+            }
+            press.push_back(Now() - t0);
+
+            // The floor of a press: one look-up of the console by title, then one bare record-less send.
+            t0 = Now();
+            if (!FindTopLevel(title, 0)) return 1;
+            COPYDATASTRUCT cds{wire::CDC_BUTTON, 2, nullptr};
+            ::SendMessageW(floorWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+            base.push_back(Now() - t0);
+        }
+    }
+    CRatio pressRatio{Median(press), Median(base)};
+
+    Print("CDC_EXPOSURE (AEC, new values)", exposure, 3.0);
+    Print("CDC_EXPOSURE (mode change each)", modeSwitch, 3.0);
+    Print("CDC_PATIENT (768 bytes)", patient, 2.0);
+    Print("CDC_TREE mark done/pending", tree, 2.0);
+    Print("press kVp up -> report received", pressRatio, 1.5);
+
+    ::PostMessageW(panel, WM_CLOSE, 0, 0);
+    ::PostMessageW(floorWnd, WM_CLOSE, 0, 0);
+    for (HANDLE h : {panelProc.hProcess, nullProc.hProcess}) {
+        if (h && ::WaitForSingleObject(h, 5000) != WAIT_OBJECT_0) ::TerminateProcess(h, 1);
+    }
+    for (HANDLE h : {panelProc.hProcess, panelProc.hThread, nullProc.hProcess, nullProc.hThread}) {
+        if (h) ::CloseHandle(h);
+    }
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    return 0;
+}
