@@ -128,5 +128,38 @@ TEST_F(StartupTest, ClosingThePanelEndsTheProcessWithExitCodeZero)
     EXPECT_TRUE(m_run.Faults().empty());
 }
 
+TEST_F(StartupTest, AnUnreadableWorkbookShowsOneErrorBoxThenTheBuiltInTexts)
+{
+    StartOptions options;
+    options.files = {{L"Sidecar.xls", "not a workbook"}};
+    options.waitForPanel = false;
+    ASSERT_TRUE(m_run.Start(options));
+    std::optional<CSidecarRun::MessageBoxSeen> box = m_run.DismissMessageBox(IDOK);
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(box->text.empty()) << "the database layer's own text";
+    ASSERT_TRUE(m_run.WaitForPanel());
+    EXPECT_EQ(m_run.Caption(1064), L"  Patient Infomation  ");
+    EXPECT_EQ(m_run.Caption(1011), L"ID");
+}
+
+TEST_F(StartupTest, HostileSettingsFallBackToTheDefaults)
+{
+    // Garbage integers read as their leading digits (none: 0), unknown sections and keys are ignored, a
+    // huge font name is cut; the panel still opens at its place with the plain patient sizes.
+    StartOptions options;
+    options.hostappIni = std::string("\x01\x02garbage\r\n[SYSTEM]\r\nSidecarPosX=12abc\r\nSidecarPosY=xyz\r\n") +
+                         "FontName=" + std::string(400, 'F') + "\r\nFontSize=-5\r\nIsVet=-1\r\n[KOVESDK]\r\n" +
+                         "KOVESDK=99999999999999\r\n[OTHER]\r\nx=1\r\n";
+    ASSERT_TRUE(m_run.Start(options));
+    RECT rc{};
+    ::GetWindowRect(m_run.Panel(), &rc);
+    EXPECT_EQ(rc.left, 12);
+    EXPECT_EQ(rc.top, 0);
+    EXPECT_EQ(m_run.Caption(1030), L"P");
+    EXPECT_FALSE(m_run.IsVisible(1083)) << "no stand panel for an unknown stand setting";
+    PressKvpUp();
+    ExpectOneKvpUpReportAt(m_run.Console());
+}
+
 }  // namespace
 }  // namespace sidecar::e2e
