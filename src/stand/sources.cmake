@@ -1,0 +1,3 @@
+list(APPEND SIDECAR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/stand_tables.cpp
+)
