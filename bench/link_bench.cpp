@@ -68,7 +68,8 @@ int RunNullWindow(const wchar_t* title) {
     ::CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
                       nullptr);
     MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageW(&msg);
     return 0;
 }
 
@@ -89,8 +90,8 @@ HWND CreateConsoleWindow(const std::wstring& title) {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"SidecarBenchConsole";
     ::RegisterClassW(&wc);
-    return ::CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                             wc.hInstance, nullptr);
+    return ::CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                             nullptr, wc.hInstance, nullptr);
 }
 
 struct CFindByTitle {
@@ -122,7 +123,8 @@ HWND FindTopLevel(const std::wstring& title, DWORD pid) {
 
 HWND WaitForWindow(const std::wstring& title, DWORD pid) {
     for (int i = 0; i < 400; ++i) {
-        if (HWND h = FindTopLevel(title, pid)) return h;
+        if (HWND h = FindTopLevel(title, pid))
+            return h;
         Pump();
         ::Sleep(25);
     }
@@ -158,7 +160,8 @@ CRatio Measure(int rounds, HWND panel, HWND floorWnd, const std::function<void(H
     for (int r = 0; r < rounds; ++r) {
         for (HWND target : {panel, floorWnd}) {
             double t0 = Now();
-            for (int i = 0; i < kBatch; ++i) send(target, r * kBatch + i);
+            for (int i = 0; i < kBatch; ++i)
+                send(target, r * kBatch + i);
             double mean = (Now() - t0) / kBatch;
             (target == panel ? p : f).push_back(mean);
         }
@@ -168,14 +171,15 @@ CRatio Measure(int rounds, HWND panel, HWND floorWnd, const std::function<void(H
 
 void Print(const char* name, const CRatio& r, double goal) {
     double ratio = r.floor > 0 ? r.panel / r.floor : 0;
-    std::printf("%-32s %9.4f ms   floor %9.4f ms   ratio %5.2f   goal <= %.1f  %s\n", name, r.panel, r.floor, ratio,
-                goal, ratio <= goal ? "met" : "NOT MET");
+    std::printf("%-32s %9.4f ms   floor %9.4f ms   ratio %5.2f   goal <= %.1f  %s\n", name, r.panel, r.floor,
+                ratio, goal, ratio <= goal ? "met" : "NOT MET");
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 3 && std::wstring(argv[1]) == L"--null-window") return RunNullWindow(argv[2]);
+    if (argc >= 3 && std::wstring(argv[1]) == L"--null-window")
+        return RunNullWindow(argv[2]);
     int rounds = argc >= 2 ? std::max(1, _wtoi(argv[1])) : 5;
 
     wchar_t self[MAX_PATH];
@@ -196,7 +200,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring nullTitle = L"sidecar-bench-null-" + std::to_wstring(pid);
     HWND console = CreateConsoleWindow(consoleTitle);
 
-    PROCESS_INFORMATION panelProc = Launch((folder / L"Sidecar.exe").wstring(), consoleTitle, folder.wstring());
+    PROCESS_INFORMATION panelProc =
+        Launch((folder / L"Sidecar.exe").wstring(), consoleTitle, folder.wstring());
     PROCESS_INFORMATION nullProc = Launch(self, L"--null-window " + nullTitle, {});
     HWND panel = WaitForWindow(L"Sidecar", panelProc.dwProcessId);
     HWND floorWnd = WaitForWindow(nullTitle, 0);
@@ -205,7 +210,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
-    std::printf("Sidecar console link benchmark: %d rounds of %d messages, medians of batch means\n", rounds, kBatch);
+    std::printf("Sidecar console link benchmark: %d rounds of %d messages, medians of batch means\n", rounds,
+                kBatch);
 
     // Exposure records with new values every time. The AEC records run the mode table on every record
     // (AEC is always re-applied) with the selected fields changing; the switching records change the
@@ -246,9 +252,11 @@ int wmain(int argc, wchar_t** argv) {
 
     // A tree of two exams with protocols; the measured op marks a protocol done and pending in turn.
     Send(panel, wire::CDC_TREE, wire::TreeCommand{1, 100, L"Chest"}.Encode());
-    for (int i = 0; i < 6; ++i) Send(panel, wire::CDC_TREE, wire::TreeCommand{2, 101 + i, L"View:R"}.Encode());
+    for (int i = 0; i < 6; ++i)
+        Send(panel, wire::CDC_TREE, wire::TreeCommand{2, 101 + i, L"View:R"}.Encode());
     Send(panel, wire::CDC_TREE, wire::TreeCommand{1, 200, L"Hand"}.Encode());
-    for (int i = 0; i < 6; ++i) Send(panel, wire::CDC_TREE, wire::TreeCommand{2, 201 + i, L"View:R"}.Encode());
+    for (int i = 0; i < 6; ++i)
+        Send(panel, wire::CDC_TREE, wire::TreeCommand{2, 201 + i, L"View:R"}.Encode());
     std::vector<std::vector<std::uint8_t>> marks = {wire::TreeCommand{4, 204, {}}.Encode(),
                                                     wire::TreeCommand{5, 204, {}}.Encode()};
     CRatio tree = Measure(rounds, panel, floorWnd, [&](HWND to, int i) {
@@ -276,7 +284,8 @@ int wmain(int argc, wchar_t** argv) {
 
             // The floor of a press: one look-up of the console by title, then one bare record-less send.
             t0 = Now();
-            if (!FindTopLevel(title, 0)) return 1;
+            if (!FindTopLevel(title, 0))
+                return 1;
             COPYDATASTRUCT cds{wire::CDC_BUTTON, 2, nullptr};
             ::SendMessageW(floorWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
             base.push_back(Now() - t0);
@@ -293,10 +302,12 @@ int wmain(int argc, wchar_t** argv) {
     ::PostMessageW(panel, WM_CLOSE, 0, 0);
     ::PostMessageW(floorWnd, WM_CLOSE, 0, 0);
     for (HANDLE h : {panelProc.hProcess, nullProc.hProcess}) {
-        if (h && ::WaitForSingleObject(h, 5000) != WAIT_OBJECT_0) ::TerminateProcess(h, 1);
+        if (h && ::WaitForSingleObject(h, 5000) != WAIT_OBJECT_0)
+            ::TerminateProcess(h, 1);
     }
     for (HANDLE h : {panelProc.hProcess, panelProc.hThread, nullProc.hProcess, nullProc.hThread}) {
-        if (h) ::CloseHandle(h);
+        if (h)
+            ::CloseHandle(h);
     }
     std::error_code ec;
     fs::remove_all(folder, ec);

@@ -6,9 +6,11 @@ std::wstring CommandTail(std::wstring_view line) {
     std::size_t i = 0;
     bool quoted = false;
     while (i < line.size() && (line[i] > L' ' || quoted)) {
-        if (line[i] == L'"') quoted = !quoted;
+        if (line[i] == L'"')
+            quoted = !quoted;
         ++i;
     }
-    while (i < line.size() && line[i] <= L' ') ++i;
+    while (i < line.size() && line[i] <= L' ')
+        ++i;
     return std::wstring(line.substr(i));
 }

@@ -12,7 +12,8 @@ BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lp) {
     // Titles are read into 260 characters; a longer title is compared cut, as the console's own tools do.
     wchar_t title[260];
     int len = ::GetWindowTextW(hwnd, title, static_cast<int>(std::size(title)));
-    if (len < 0) len = 0;
+    if (len < 0)
+        len = 0;
     if (search->title->compare(0, std::wstring::npos, title, static_cast<std::size_t>(len)) == 0) {
         search->found = hwnd;
         return FALSE;  // the first match in enumeration order wins

@@ -31,15 +31,18 @@ std::wstring ModulePath() {
     std::vector<wchar_t> buf(260);
     for (;;) {
         DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0) return {};
-        if (n < buf.size()) return std::wstring(buf.data(), n);
+        if (n == 0)
+            return {};
+        if (n < buf.size())
+            return std::wstring(buf.data(), n);
         buf.resize(buf.size() * 2);
     }
 }
 
 std::wstring CurrentDirectory() {
     DWORD need = ::GetCurrentDirectoryW(0, nullptr);
-    if (need == 0) return {};
+    if (need == 0)
+        return {};
     std::wstring dir(need, L'\0');
     DWORD got = ::GetCurrentDirectoryW(need, dir.data());
     dir.resize(got < need ? got : 0);
@@ -50,7 +53,8 @@ std::wstring CurrentDirectory() {
 bool HasArguments() {
     int argc = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argv) ::LocalFree(argv);
+    if (argv)
+        ::LocalFree(argv);
     return argc >= 2;
 }
 
@@ -72,14 +76,16 @@ BOOL CSidecarApp::InitInstance() {
         // The folder could not be made current: the program's folder is still where its files are.
         g_strAppDir = FolderOf(ModulePath());
     }
-    if (g_strAppDir.empty() || g_strAppDir.back() != L'\\') g_strAppDir += L'\\';
+    if (g_strAppDir.empty() || g_strAppDir.back() != L'\\')
+        g_strAppDir += L'\\';
     m_strIniPath = g_strAppDir + L"Hostapp.ini";
 
     ReadSettings();
     CreateFonts();
     StartSkinEngine();
 
-    if (HasArguments()) m_strHostTitle = CommandTail(::GetCommandLineW());
+    if (HasArguments())
+        m_strHostTitle = CommandTail(::GetCommandLineW());
 
     LoadTextTable();
 
@@ -135,19 +141,24 @@ int CSidecarApp::ExitInstance() {
     return 0;
 }
 
-void CSidecarApp::LoadTextTable() { LoadTextWorkbook(g_strAppDir, m_mapText); }
+void CSidecarApp::LoadTextTable() {
+    LoadTextWorkbook(g_strAppDir, m_mapText);
+}
 
 std::wstring CSidecarApp::GetText(UINT id) const {
     std::wstring text;
-    if (!m_mapText.Empty()) text = m_mapText.Find(id);
+    if (!m_mapText.Empty())
+        text = m_mapText.Find(id);
     if (text.empty()) {
         const wchar_t* res = nullptr;
         int len = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&res), 0);
-        if (len > 0 && res) text.assign(res, static_cast<std::size_t>(len));
+        if (len > 0 && res)
+            text.assign(res, static_cast<std::size_t>(len));
     }
     return text;
 }
 
 void CSidecarApp::ApplySkin(HWND hwnd, const wchar_t* element) const {
-    if (m_pSkin) m_pSkin->Apply(hwnd, element);
+    if (m_pSkin)
+        m_pSkin->Apply(hwnd, element);
 }

@@ -20,7 +20,7 @@ extern std::wstring g_strAppDir;
 extern HWND g_hHostWnd;
 
 class CSidecarApp {
-public:
+  public:
     CSidecarApp();
     ~CSidecarApp();
 
@@ -55,7 +55,7 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
 
-private:
+  private:
     void ReadSettings();
     void CreateFonts();
     void StartSkinEngine();
@@ -70,5 +70,9 @@ bool SetAppDirectory();
 bool FindHostWindow();
 
 // Shorthands used by every dialog.
-inline std::wstring GetText(UINT id) { return theApp.GetText(id); }
-inline void ApplySkin(HWND hwnd, const wchar_t* element) { theApp.ApplySkin(hwnd, element); }
+inline std::wstring GetText(UINT id) {
+    return theApp.GetText(id);
+}
+inline void ApplySkin(HWND hwnd, const wchar_t* element) {
+    theApp.ApplySkin(hwnd, element);
+}

@@ -5,10 +5,10 @@
 #include "ui/controls.h"
 
 class CButtonSTEx2 : public CButton {
-public:
+  public:
     ~CButtonSTEx2() override = default;
 
-private:
+  private:
     SIDECAR_DECLARE_MESSAGE_MAP();
 
     // A new caption or enabled state is drawn with the next paint cycle instead of at once, so that a

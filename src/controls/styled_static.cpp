@@ -17,8 +17,10 @@ BOOL CStaticEx::SetTextFont(const wchar_t* face, int height, int weight, BOOL it
         rebuild = true;
     }
     // Before the first build the weight and italic flag count as changed.
-    if (!m_bBuilt || m_logFont.lfWeight != weight || (m_logFont.lfItalic != 0) != (italic != 0)) rebuild = true;
-    if (!rebuild) return TRUE;
+    if (!m_bBuilt || m_logFont.lfWeight != weight || (m_logFont.lfItalic != 0) != (italic != 0))
+        rebuild = true;
+    if (!rebuild)
+        return TRUE;
 
     LOGFONTW lf{};
     lf.lfHeight = m_nHeight;
@@ -34,6 +36,7 @@ BOOL CStaticEx::SetTextFont(const wchar_t* face, int height, int weight, BOOL it
     m_bBuilt = true;
 
     m_font.Attach(::CreateFontIndirectW(&m_logFont));
-    if (m_hWnd) SetFont(m_font.Get(), TRUE);
+    if (m_hWnd)
+        SetFont(m_font.Get(), TRUE);
     return TRUE;
 }

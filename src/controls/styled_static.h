@@ -8,7 +8,7 @@
 #include "ui/handle.h"
 
 class CStaticEx : public CStatic {
-public:
+  public:
     CStaticEx();
     ~CStaticEx() override = default;
 
@@ -19,7 +19,7 @@ public:
     const LOGFONTW& FontDescription() const { return m_logFont; }
     HFONT Font() const { return m_font.Get(); }
 
-private:
+  private:
     std::optional<std::wstring> m_strFace;
     int m_nHeight;
     LOGFONTW m_logFont{};

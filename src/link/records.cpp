@@ -4,7 +4,8 @@ namespace wire {
 
 std::int32_t ReadI32(Bytes b, std::size_t at) {
     std::uint32_t v = static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-                      static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+                      static_cast<std::uint32_t>(b[at + 2]) << 16 |
+                      static_cast<std::uint32_t>(b[at + 3]) << 24;
     return static_cast<std::int32_t>(v);
 }
 
@@ -17,7 +18,8 @@ std::wstring ReadText(Bytes b, std::size_t at, std::size_t units) {
     std::wstring text;
     for (std::size_t i = 0; i < units; ++i) {
         auto unit = static_cast<wchar_t>(b[at + 2 * i] | b[at + 2 * i + 1] << 8);
-        if (unit == L'\0') break;
+        if (unit == L'\0')
+            break;
         text.push_back(unit);
     }
     return text;
@@ -25,7 +27,8 @@ std::wstring ReadText(Bytes b, std::size_t at, std::size_t units) {
 
 void WriteI32(std::vector<std::uint8_t>& out, std::size_t at, std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 void WriteI16(std::vector<std::uint8_t>& out, std::size_t at, std::int16_t value) {
@@ -43,7 +46,8 @@ void WriteText(std::vector<std::uint8_t>& out, std::size_t at, std::size_t units
 }
 
 std::optional<TreeCommand> TreeCommand::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     return TreeCommand{ReadI32(b, 0), ReadI32(b, 4), ReadText(b, 8, kTextUnits)};
 }
 
@@ -56,7 +60,8 @@ std::vector<std::uint8_t> TreeCommand::Encode() const {
 }
 
 std::optional<PatientInfo> PatientInfo::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     return PatientInfo{ReadText(b, 0, 32), ReadText(b, 64, 64), ReadText(b, 192, 32), ReadText(b, 256, 256)};
 }
 
@@ -70,7 +75,8 @@ std::vector<std::uint8_t> PatientInfo::Encode() const {
 }
 
 std::optional<ExposureState> ExposureState::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     ExposureState s;
     s.kvp = ReadText(b, 0, 6);
     s.ma = ReadText(b, 12, 6);
@@ -96,12 +102,14 @@ std::vector<std::uint8_t> ExposureState::Encode() const {
     WriteI32(out, 104, aecSubMode);
     WriteI32(out, 108, timeUnit);
     WriteI16(out, 112, controlMode);
-    for (std::size_t i = 0; i < 3; ++i) WriteI32(out, 116 + 4 * i, aecField[i]);
+    for (std::size_t i = 0; i < 3; ++i)
+        WriteI32(out, 116 + 4 * i, aecField[i]);
     return out;
 }
 
 std::optional<LampState> LampState::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     return LampState{ReadI32(b, 0), ReadI32(b, 4), ReadI32(b, 8)};
 }
 
@@ -114,7 +122,8 @@ std::vector<std::uint8_t> LampState::Encode() const {
 }
 
 std::optional<ReviewImage> ReviewImage::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     return ReviewImage{ReadI32(b, 0), ReadI32(b, 4), ReadI32(b, 8), ReadI32(b, 12), ReadI32(b, 16)};
 }
 
@@ -129,7 +138,8 @@ std::vector<std::uint8_t> ReviewImage::Encode() const {
 }
 
 std::optional<SdkText> SdkText::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     return SdkText{ReadI32(b, 0), ReadText(b, 4, 32), ReadText(b, 68, 32)};
 }
 
@@ -142,15 +152,18 @@ std::vector<std::uint8_t> SdkText::Encode() const {
 }
 
 std::optional<SdkValues> SdkValues::Decode(Bytes b) {
-    if (b.size() != kSize) return std::nullopt;
+    if (b.size() != kSize)
+        return std::nullopt;
     SdkValues v;
-    for (std::size_t i = 0; i < 5; ++i) v.values[i] = ReadI32(b, 4 * i);
+    for (std::size_t i = 0; i < 5; ++i)
+        v.values[i] = ReadI32(b, 4 * i);
     return v;
 }
 
 std::vector<std::uint8_t> SdkValues::Encode() const {
     std::vector<std::uint8_t> out(kSize);
-    for (std::size_t i = 0; i < 5; ++i) WriteI32(out, 4 * i, values[i]);
+    for (std::size_t i = 0; i < 5; ++i)
+        WriteI32(out, 4 * i, values[i]);
     return out;
 }
 

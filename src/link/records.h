@@ -40,15 +40,15 @@ struct PatientInfo {
 
 struct ExposureState {
     static constexpr std::size_t kSize = 128;
-    std::wstring kvp;       // 6 units at 0
-    std::wstring ma;        // 6 units at 12
-    std::wstring mas;       // 12 units at 24
-    std::wstring time;      // 12 units at 48
-    std::wstring aecValue;  // 6 units at 72
-    std::int16_t patientSize = 0;  // at 84
-    std::int32_t aecSubMode = 0;   // at 104
-    std::int32_t timeUnit = 0;     // at 108: 1 seconds, else milliseconds
-    std::int16_t controlMode = 0;  // at 112
+    std::wstring kvp;                        // 6 units at 0
+    std::wstring ma;                         // 6 units at 12
+    std::wstring mas;                        // 12 units at 24
+    std::wstring time;                       // 12 units at 48
+    std::wstring aecValue;                   // 6 units at 72
+    std::int16_t patientSize = 0;            // at 84
+    std::int32_t aecSubMode = 0;             // at 104
+    std::int32_t timeUnit = 0;               // at 108: 1 seconds, else milliseconds
+    std::int16_t controlMode = 0;            // at 112
     std::array<std::int32_t, 3> aecField{};  // at 116, 120, 124
 
     static std::optional<ExposureState> Decode(Bytes bytes);
@@ -101,6 +101,7 @@ std::int16_t ReadI16(Bytes bytes, std::size_t offset);
 std::wstring ReadText(Bytes bytes, std::size_t offset, std::size_t units);
 void WriteI32(std::vector<std::uint8_t>& out, std::size_t offset, std::int32_t value);
 void WriteI16(std::vector<std::uint8_t>& out, std::size_t offset, std::int16_t value);
-void WriteText(std::vector<std::uint8_t>& out, std::size_t offset, std::size_t units, const std::wstring& text);
+void WriteText(std::vector<std::uint8_t>& out, std::size_t offset, std::size_t units,
+               const std::wstring& text);
 
 }  // namespace wire

@@ -15,7 +15,7 @@ class CKOVESDKDlg;
 class CKoveCeilDlg;
 
 class CSidecarDlg : public CDialog {
-public:
+  public:
     explicit CSidecarDlg(CWnd* parent = nullptr);
     ~CSidecarDlg() override;
 
@@ -54,7 +54,7 @@ public:
     int m_nShownSize = 2;
     int m_nAecSubMode = 1;
 
-protected:
+  protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
     // Enter and Escape reach the panel as OK and Cancel; neither may close the console's panel. Closing
@@ -62,7 +62,7 @@ protected:
     void OnOK() override {}
     void OnCancel() override {}
 
-private:
+  private:
     SIDECAR_DECLARE_MESSAGE_MAP();
 
     void LayoutPanel();
@@ -95,20 +95,20 @@ private:
     void SkinItem(int id, const wchar_t* element);
 
     HICON m_hIcon = nullptr;
-    CStaticEx m_stcLabel[5];         // 1011..1014, 1071
-    CButtonSTEx2 m_btnPatient[4];    // 1073, 1072, 1075, 1076
-    CButtonSTEx2 m_btnExpLabel[4];   // 1046..1049
-    CButtonSTEx2 m_btnAec[9];        // 1055, 1056, 1054, 1057, 1058, 1059, 1038, 1060, 1036
-    CButtonSTEx2 m_btnLamp[3];       // 1061, 1062, 1063
-    CButtonSTEx2 m_btnExpValue[4];   // 1050, 1051, 1053, 1052
-    CButtonSTEx2 m_btnStep[8];       // 1001, 1000, 1003, 1002, 1035, 1034, 1005, 1004
-    CButtonSTEx2 m_btnSize[4];       // 1030..1033
-    CTreeCtrl m_tree;                // 1041
+    CStaticEx m_stcLabel[5];        // 1011..1014, 1071
+    CButtonSTEx2 m_btnPatient[4];   // 1073, 1072, 1075, 1076
+    CButtonSTEx2 m_btnExpLabel[4];  // 1046..1049
+    CButtonSTEx2 m_btnAec[9];       // 1055, 1056, 1054, 1057, 1058, 1059, 1038, 1060, 1036
+    CButtonSTEx2 m_btnLamp[3];      // 1061, 1062, 1063
+    CButtonSTEx2 m_btnExpValue[4];  // 1050, 1051, 1053, 1052
+    CButtonSTEx2 m_btnStep[8];      // 1001, 1000, 1003, 1002, 1035, 1034, 1005, 1004
+    CButtonSTEx2 m_btnSize[4];      // 1030..1033
+    CTreeCtrl m_tree;               // 1041
     CImageList m_imlTree;
-    CStatic m_stcLogo;               // 1077
-    CButtonSTEx2 m_btnSeparator;     // 1078
-    CButtonSTEx2 m_btnLogo;          // 1079
-    CButtonSTEx2 m_btnDevice;        // 1083
+    CStatic m_stcLogo;            // 1077
+    CButtonSTEx2 m_btnSeparator;  // 1078
+    CButtonSTEx2 m_btnLogo;       // 1079
+    CButtonSTEx2 m_btnDevice;     // 1083
     CBitmap m_bmpLogo;
     std::map<int, const wchar_t*> m_skinShown;
 };

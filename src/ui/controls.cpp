@@ -64,8 +64,10 @@ bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
 }
 
 int CImageList::Add(HBITMAP strip, COLORREF mask) const {
-    if (!m_hList) return -1;
-    if (mask == CLR_NONE) return ImageList_Add(m_hList, strip, nullptr);
+    if (!m_hList)
+        return -1;
+    if (mask == CLR_NONE)
+        return ImageList_Add(m_hList, strip, nullptr);
     return ImageList_AddMasked(m_hList, strip, mask);
 }
 
@@ -80,7 +82,8 @@ bool CToolTipCtrl::Create(HWND parent, DWORD style) {
     HWND hwnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, ::GetModuleHandleW(nullptr),
                                   nullptr);
-    if (!hwnd) return false;
+    if (!hwnd)
+        return false;
     if (!SubclassWindow(hwnd)) {
         ::DestroyWindow(hwnd);
         return false;

@@ -9,7 +9,7 @@
 #include "ui/wnd.h"
 
 class CButton : public CWnd {
-public:
+  public:
     bool Create(const wchar_t* caption, DWORD style, const RECT& rect, HWND parent, int id) {
         return CreateControl(WC_BUTTONW, caption, style, rect, parent, id);
     }
@@ -18,7 +18,7 @@ public:
 };
 
 class CStatic : public CWnd {
-public:
+  public:
     HBITMAP SetBitmap(HBITMAP bmp) const {
         return reinterpret_cast<HBITMAP>(
             SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp)));
@@ -26,7 +26,7 @@ public:
 };
 
 class CTreeCtrl : public CWnd {
-public:
+  public:
     HTREEITEM InsertItem(const std::wstring& text, int image, int selectedImage, HTREEITEM parent,
                          HTREEITEM after = TVI_LAST) const;
     BOOL SetItemData(HTREEITEM item, LPARAM data) const;
@@ -35,7 +35,8 @@ public:
     BOOL SetItemText(HTREEITEM item, const std::wstring& text) const;
     BOOL SetItemImage(HTREEITEM item, int image, int selectedImage) const;
     HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
-        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
     }
     HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
@@ -61,7 +62,7 @@ public:
 
 // Owns one image list.
 class CImageList {
-public:
+  public:
     CImageList() = default;
     ~CImageList() { DeleteImageList(); }
     CImageList(const CImageList&) = delete;
@@ -74,12 +75,12 @@ public:
     void DeleteImageList();
     HIMAGELIST Get() const { return m_hList; }
 
-private:
+  private:
     HIMAGELIST m_hList = nullptr;
 };
 
 class CToolTipCtrl : public CWnd {
-public:
+  public:
     // Creates the tool tip window owned by `parent` with the given style.
     bool Create(HWND parent, DWORD style);
     void Activate(BOOL active) const { SendMessage(TTM_ACTIVATE, active); }

@@ -3,7 +3,8 @@
 #include <cassert>
 
 void CDataExchange::Control(int id, CWnd& ctrl) {
-    if (ctrl.m_hWnd) return;
+    if (ctrl.m_hWnd)
+        return;
     HWND hwnd = ::GetDlgItem(m_hDlg, id);
     assert(hwnd && "control id missing from the dialog template");
     ctrl.SubclassWindow(hwnd);
@@ -21,7 +22,8 @@ HWND CDialog::CreateFromTemplate(UINT templateId, HWND parent) {
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
-    if (parent) m_pParentWnd = parent;
+    if (parent)
+        m_pParentWnd = parent;
     m_nIDTemplate = templateId;
     HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     return CreateFromTemplate(templateId, owner) != nullptr;
@@ -38,13 +40,16 @@ INT_PTR CDialog::DoModal() {
         ownerDisabled = true;
     }
     if (!CreateFromTemplate(m_nIDTemplate, owner)) {
-        if (ownerDisabled) ::EnableWindow(owner, TRUE);
+        if (ownerDisabled)
+            ::EnableWindow(owner, TRUE);
         return -1;
     }
-    if (!m_bEndModal && m_hWnd && !::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    if (!m_bEndModal && m_hWnd && !::IsWindowVisible(m_hWnd))
+        ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
     RunMessageLoop(m_bEndModal);
 
-    if (ownerDisabled) ::EnableWindow(owner, TRUE);
+    if (ownerDisabled)
+        ::EnableWindow(owner, TRUE);
     if (m_hWnd) {
         // Hide first so that activation moves to the owner before the window goes.
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
@@ -62,7 +67,8 @@ void CDialog::RunMessageLoop(const bool& done) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (got == -1) break;
+        if (got == -1)
+            break;
         if (!WalkPreTranslateTree(&msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
@@ -73,14 +79,17 @@ void CDialog::RunMessageLoop(const bool& done) {
 void CDialog::EndDialog(INT_PTR result) {
     m_nModalResult = result;
     m_bEndModal = true;
-    if (m_hWnd) ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the loop
+    if (m_hWnd)
+        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);  // wake the loop
 }
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
-    if (!m_hWnd || (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD)) return FALSE;
+    if (!m_hWnd || (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD))
+        return FALSE;
     bool input = (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) ||
                  (pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST);
-    if (!input) return FALSE;
+    if (!input)
+        return FALSE;
     return ::IsDialogMessageW(m_hWnd, pMsg);
 }
 
@@ -96,9 +105,13 @@ BOOL CDialog::OnInitDialog() {
 
 void CDialog::DoDataExchange(CDataExchange&) {}
 
-void CDialog::OnOK() { EndDialog(IDOK); }
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CDialog* dlg = nullptr;
@@ -108,7 +121,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     } else {
         dlg = static_cast<CDialog*>(FromHandlePermanent(hwnd));
     }
-    if (!dlg) return FALSE;
+    if (!dlg)
+        return FALSE;
     if (msg == WM_NCDESTROY) {
         dlg->DetachOnDestroy();
         return FALSE;
@@ -144,7 +158,8 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     bool wantsDefault = m_current.defaultRequested;
     m_current = saved;
-    if (!handled || wantsDefault) return FALSE;
+    if (!handled || wantsDefault)
+        return FALSE;
 
     switch (msg) {
         // These return their result directly from the dialog procedure.
@@ -162,7 +177,8 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_QUERYDRAGICON:
             return static_cast<INT_PTR>(result);
         default:
-            if (m_hWnd) ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+            if (m_hWnd)
+                ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
             return TRUE;
     }
 }

@@ -6,17 +6,17 @@
 
 // Binds controls of the template to member objects, once each (later exchanges leave them as they are).
 class CDataExchange {
-public:
+  public:
     explicit CDataExchange(HWND dialog) : m_hDlg(dialog) {}
     // Subclasses control `id` into `ctrl`; a missing id is a template fault and trips a debug assertion.
     void Control(int id, CWnd& ctrl);
 
-private:
+  private:
     HWND m_hDlg;
 };
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -37,7 +37,7 @@ public:
 
     void UpdateData(BOOL saveAndValidate = TRUE);
 
-protected:
+  protected:
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange& dx);
     virtual void OnOK();
@@ -46,7 +46,7 @@ protected:
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
 
-private:
+  private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp);
     HWND CreateFromTemplate(UINT templateId, HWND parent);

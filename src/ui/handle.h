@@ -13,7 +13,7 @@ void GdiCountDeleted();
 
 template <typename T, typename Traits>
 class CHandle {
-public:
+  public:
     CHandle() = default;
     explicit CHandle(T h) : m_h(h) { Traits::Created(m_h); }
     ~CHandle() { Reset(); }
@@ -46,7 +46,7 @@ public:
         }
     }
 
-private:
+  private:
     T m_h = Traits::Invalid();
 };
 
@@ -54,7 +54,8 @@ template <typename T>
 struct CGdiTraits {
     static T Invalid() { return nullptr; }
     static void Created(T h) {
-        if (h) GdiCountCreated();
+        if (h)
+            GdiCountCreated();
     }
     static void Close(T h) {
         ::DeleteObject(h);
@@ -65,7 +66,8 @@ struct CGdiTraits {
 struct CMemDcTraits {
     static HDC Invalid() { return nullptr; }
     static void Created(HDC h) {
-        if (h) GdiCountCreated();
+        if (h)
+            GdiCountCreated();
     }
     static void Close(HDC h) {
         ::DeleteDC(h);

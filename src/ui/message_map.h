@@ -44,12 +44,12 @@ struct CMsgMap {
     // WM_COMMAND from any control in [first, last]: void T::F(UINT id).
     template <void (T::*F)(UINT)>
     static constexpr CMsgMapEntry CommandRange(UINT first, UINT last, UINT code = BN_CLICKED) {
-        return {MsgKind::CommandRange, WM_COMMAND, first, last, code,
-                [](CWnd* w, WPARAM wp, LPARAM, LRESULT& r) {
-                    (static_cast<T*>(w)->*F)(LOWORD(wp));
-                    r = 0;
-                    return true;
-                }};
+        return {
+            MsgKind::CommandRange, WM_COMMAND, first, last, code, [](CWnd* w, WPARAM wp, LPARAM, LRESULT& r) {
+                (static_cast<T*>(w)->*F)(LOWORD(wp));
+                r = 0;
+                return true;
+            }};
     }
     // WM_NOTIFY from control `id` with code `code`: void T::F(NMHDR*, LRESULT*).
     template <void (T::*F)(NMHDR*, LRESULT*)>
@@ -108,22 +108,22 @@ struct CMsgMap {
 };
 
 // Declares the map of a class in its body; define the table with SIDECAR_MESSAGE_MAP in the .cpp.
-#define SIDECAR_DECLARE_MESSAGE_MAP()                    \
-public:                                                  \
-    static const CMessageMap* ClassMessageMap();         \
-                                                         \
-protected:                                               \
-    const CMessageMap* GetMessageMap() const override {  \
-        return ClassMessageMap();                        \
-    }                                                    \
-                                                         \
-private:
+#define SIDECAR_DECLARE_MESSAGE_MAP()                   \
+  public:                                               \
+    static const CMessageMap* ClassMessageMap();        \
+                                                        \
+  protected:                                            \
+    const CMessageMap* GetMessageMap() const override { \
+        return ClassMessageMap();                       \
+    }                                                   \
+                                                        \
+  private:
 
 // Defines the map of `Class` (whose base is `Base`) from the entries that follow; `M` builds entries.
-#define SIDECAR_MESSAGE_MAP(Class, Base, ...)                                               \
-    const CMessageMap* Class::ClassMessageMap() {                                           \
-        using M = CMsgMap<Class>;                                                            \
-        static constexpr CMsgMapEntry kEntries[] = {__VA_ARGS__};                            \
+#define SIDECAR_MESSAGE_MAP(Class, Base, ...)                                                  \
+    const CMessageMap* Class::ClassMessageMap() {                                              \
+        using M = CMsgMap<Class>;                                                              \
+        static constexpr CMsgMapEntry kEntries[] = {__VA_ARGS__};                              \
         static const CMessageMap kMap{Base::ClassMessageMap(), kEntries, std::size(kEntries)}; \
-        return &kMap;                                                                        \
+        return &kMap;                                                                          \
     }

@@ -9,9 +9,15 @@ const wchar_t kObjectProp[] = L"SidecarWndObject";
 long g_gdiLive = 0;
 }  // namespace
 
-long GdiLiveObjects() { return g_gdiLive; }
-void GdiCountCreated() { ++g_gdiLive; }
-void GdiCountDeleted() { --g_gdiLive; }
+long GdiLiveObjects() {
+    return g_gdiLive;
+}
+void GdiCountCreated() {
+    ++g_gdiLive;
+}
+void GdiCountDeleted() {
+    --g_gdiLive;
+}
 
 const CMessageMap* CWnd::ClassMessageMap() {
     static const CMessageMap kMap{nullptr, nullptr, 0};
@@ -34,7 +40,8 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
-    if (!hwnd) return nullptr;
+    if (!hwnd)
+        return nullptr;
     return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp));
 }
 
@@ -54,21 +61,26 @@ void CWnd::DetachOnDestroy() {
     PostNcDestroy();
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
 
 bool CWnd::WalkPreTranslateTree(MSG* pMsg) {
     for (HWND hwnd = pMsg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
         if (CWnd* wnd = FromHandlePermanent(hwnd)) {
-            if (wnd->PreTranslateMessage(pMsg)) return true;
+            if (wnd->PreTranslateMessage(pMsg))
+                return true;
         }
         // Stop at the top-level window: GetParent of a pop-up is its owner, another window's business.
-        if (!(::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) break;
+        if (!(::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD))
+            break;
     }
     return false;
 }
 
 bool CWnd::SubclassWindow(HWND hwnd) {
-    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return false;
+    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd))
+        return false;
     Attach(hwnd);
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
@@ -77,11 +89,11 @@ bool CWnd::SubclassWindow(HWND hwnd) {
 
 bool CWnd::CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rect,
                          HWND parent, int id, DWORD exStyle) {
-    HWND hwnd = ::CreateWindowExW(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
-                                  rect.bottom - rect.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                                  nullptr);
-    if (!hwnd) return false;
+    HWND hwnd = ::CreateWindowExW(
+        exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd)
+        return false;
     if (!SubclassWindow(hwnd)) {
         ::DestroyWindow(hwnd);
         return false;
@@ -90,7 +102,8 @@ bool CWnd::CreateControl(const wchar_t* className, const wchar_t* text, DWORD st
 }
 
 BOOL CWnd::DestroyWindow() {
-    if (!m_hWnd) return FALSE;
+    if (!m_hWnd)
+        return FALSE;
     return ::DestroyWindow(m_hWnd);
 }
 
@@ -116,7 +129,8 @@ bool CWnd::DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         code = HIWORD(wp);
     } else if (msg == WM_NOTIFY) {
         const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-        if (!hdr) return false;
+        if (!hdr)
+            return false;
         id = static_cast<UINT>(hdr->idFrom);
         code = hdr->code;
     }
@@ -138,7 +152,8 @@ bool CWnd::DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
                     match = msg == WM_NOTIFY && e.idFirst == id && e.code == code;
                     break;
             }
-            if (match) return e.thunk(this, wp, lp, result);
+            if (match)
+                return e.thunk(this, wp, lp, result);
         }
     }
     return false;
@@ -155,7 +170,8 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         // No exception may unwind through the window manager.
         handled = false;
     }
-    if (!handled && !m_bIsDialog) result = Default();
+    if (!handled && !m_bIsDialog)
+        result = Default();
     m_current = saved;
     return result;
 }
@@ -165,13 +181,15 @@ LRESULT CWnd::Default() {
         m_current.defaultRequested = true;
         return 0;
     }
-    if (!m_pfnSuper) return ::DefWindowProcW(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
+    if (!m_pfnSuper)
+        return ::DefWindowProcW(m_hWnd, m_current.msg, m_current.wp, m_current.lp);
     return ::CallWindowProcW(m_pfnSuper, m_hWnd, m_current.msg, m_current.wp, m_current.lp);
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* wnd = FromHandlePermanent(hwnd);
-    if (!wnd) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (!wnd)
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         WNDPROC super = wnd->m_pfnSuper;
         wnd->DetachOnDestroy();

@@ -10,7 +10,7 @@
 #include "ui/message_map.h"
 
 class CWnd {
-public:
+  public:
     CWnd() = default;
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
@@ -30,8 +30,8 @@ public:
     // Binds this object to an existing window by subclassing it (controls of a template).
     bool SubclassWindow(HWND hwnd);
     // Creates a child control of a registered class and binds it.
-    bool CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rect, HWND parent,
-                       int id, DWORD exStyle = 0);
+    bool CreateControl(const wchar_t* className, const wchar_t* text, DWORD style, const RECT& rect,
+                       HWND parent, int id, DWORD exStyle = 0);
     BOOL DestroyWindow();
 
     // Thin helpers over the platform calls the system uses.
@@ -50,16 +50,18 @@ public:
     }
     void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
     RECT GetClientRect() const;
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const {
+        return ::SendMessageW(m_hWnd, msg, wp, lp);
+    }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 
-protected:
+  protected:
     virtual const CMessageMap* GetMessageMap() const { return ClassMessageMap(); }
 
-public:
+  public:
     static const CMessageMap* ClassMessageMap();
 
-protected:
+  protected:
     // Runs the message through the message map; falls back to Default() when nothing handles it.
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // The default processing of the message being handled (the window's previous procedure). In a dialog the
@@ -82,7 +84,7 @@ protected:
     CCurrentMsg m_current;
     bool m_bIsDialog = false;
 
-private:
+  private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     WNDPROC m_pfnSuper = nullptr;
 };

@@ -6,7 +6,8 @@
 TEST(CommandTail, IsEverythingAfterTheProgramNameAndItsBlanksVerbatim) {
     EXPECT_EQ(CommandTail(L"Sidecar.exe kiln-ACQS 2"), L"kiln-ACQS 2");
     EXPECT_EQ(CommandTail(L"Sidecar.exe    \t spaced  tail  "), L"spaced  tail  ");
-    EXPECT_EQ(CommandTail(L"\"C:\\Program Files\\Sidecar\\Sidecar.exe\" \"quoted title\""), L"\"quoted title\"");
+    EXPECT_EQ(CommandTail(L"\"C:\\Program Files\\Sidecar\\Sidecar.exe\" \"quoted title\""),
+              L"\"quoted title\"");
 }
 
 TEST(CommandTail, IsEmptyWithoutArguments) {

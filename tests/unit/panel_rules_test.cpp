@@ -13,7 +13,8 @@ namespace {
 
 std::map<int, CControlLook> ByControl(const std::vector<CControlLook>& looks) {
     std::map<int, CControlLook> out;
-    for (const auto& l : looks) out.emplace(l.id, l);
+    for (const auto& l : looks)
+        out.emplace(l.id, l);
     return out;
 }
 
@@ -128,7 +129,8 @@ TEST(Layout, EveryControlHasOnePlaceInsideThePanel) {
     // Stepper rows are 72 pixels apart.
     auto y = [](int id) {
         for (const CPlace& p : ControlLayout())
-            if (p.id == id) return p.y;
+            if (p.id == id)
+                return p.y;
         return -1;
     };
     EXPECT_EQ(y(IDC_MA_UP) - y(IDC_KVP_UP), 72);

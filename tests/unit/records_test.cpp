@@ -20,7 +20,8 @@ void PutText(std::vector<std::uint8_t>& b, std::size_t at, const char16_t* text)
 }
 
 void PutI32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 }  // namespace
@@ -161,8 +162,9 @@ TEST(Dispatch, CodesAndExactSizesDecideWhatRuns) {
     EXPECT_EQ(ActionFor(CDC_REVIEW_CLOSE, 0), Action::ReviewClose);
     EXPECT_EQ(ActionFor(CDC_REVIEW_CLOSE, 12345), Action::ReviewClose);
     // The panel's own report codes and unknown codes are ignored whatever their size.
-    for (std::uint32_t code : {CDC_TREE_SELECTED, CDC_PATIENT_SIZE, CDC_BUTTON, CDC_REVIEW_SAVE,
-                               CDC_REVIEW_CANCEL, CDC_SDK_COMMAND, CDC_STAND_CHECK, 0u, 742054u, 0xFFFFFFFFu}) {
+    for (std::uint32_t code :
+         {CDC_TREE_SELECTED, CDC_PATIENT_SIZE, CDC_BUTTON, CDC_REVIEW_SAVE, CDC_REVIEW_CANCEL,
+          CDC_SDK_COMMAND, CDC_STAND_CHECK, 0u, 742054u, 0xFFFFFFFFu}) {
         for (std::size_t size : {0u, 16u, 20u, 128u, 520u, 768u}) {
             EXPECT_EQ(ActionFor(code, size), Action::Ignore) << code << " " << size;
         }

@@ -18,7 +18,7 @@ namespace {
 
 // The message box template: a static 1040 and the hidden buttons IDOK and IDCANCEL.
 class CProbeDialog : public CDialog {
-public:
+  public:
     explicit CProbeDialog(CWnd* parent = nullptr) : CDialog(IDD_MSGBOX, parent) {}
 
     std::vector<std::string> events;
@@ -34,11 +34,12 @@ public:
         return CDialog::PreTranslateMessage(msg);
     }
 
-protected:
+  protected:
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
         events.push_back("init");
-        if (onInit) onInit(*this);
+        if (onInit)
+            onInit(*this);
         return TRUE;
     }
     void DoDataExchange(CDataExchange& dx) override {
@@ -46,7 +47,7 @@ protected:
         dx.Control(IDOK, m_ok);
     }
 
-private:
+  private:
     SIDECAR_DECLARE_MESSAGE_MAP();
     void OnOkClicked() {
         events.push_back("ok-clicked");
@@ -116,9 +117,7 @@ TEST(ModalLoop, OffersPostedMouseMessagesToPreTranslateBeforeDispatch) {
 
 TEST(ModalLoop, EscapeEndsAModalDialogAsCancelled) {
     CProbeDialog dlg;
-    dlg.onInit = [](CProbeDialog& d) {
-        ::PostMessageW(d.m_text.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    };
+    dlg.onInit = [](CProbeDialog& d) { ::PostMessageW(d.m_text.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0); };
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
