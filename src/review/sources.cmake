@@ -1,3 +1,6 @@
+list(APPEND SIDECAR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/review_fit.cpp
+)
 list(APPEND SIDECAR_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/dlg_review.cpp
 )

@@ -1,0 +1,208 @@
+#include "msgbox/msg_box_ex.h"
+
+#include <string>
+
+#include "app/sidecar_app.h"
+#include "app/skin_engine.h"
+#include "resources/resource.h"
+#include "ui/gdi.h"
+
+SIDECAR_MESSAGE_MAP(CMsgBoxEx, CDialog, M::CommandRange<&CMsgBoxEx::OnButton>(kMsgBoxIdOk, kMsgBoxIdNoToAll),
+                    M::Command<&CMsgBoxEx::OnCheck>(kMsgBoxIdCheck),
+                    M::Event<&CMsgBoxEx::OnSysColorChange>(WM_SYSCOLORCHANGE),
+                    M::Event<&CMsgBoxEx::OnDestroy>(WM_DESTROY),
+                    M::Message<&CMsgBoxEx::OnDrawItem>(WM_DRAWITEM))
+
+namespace {
+
+// The bitmaps are drawn on the classic dialog face; keying it out leaves the picture on whatever face the
+// box has (Wine's is a lighter grey).
+constexpr COLORREF kIconBitmapFace = RGB(240, 240, 240);
+
+CBoxRect ToBox(const RECT& rc) {
+    return {rc.left, rc.top, rc.right, rc.bottom};
+}
+RECT ToRect(const CBoxRect& box) {
+    return {box.left, box.top, box.right, box.bottom};
+}
+
+// True when a skin engine will give the icon element its look: the external component always does; the
+// built-in engine only for elements its skin file describes.
+bool SkinDrawsElement(const wchar_t* element) {
+    const CSkinEngine* skin = theApp.m_pSkin.get();
+    if (!skin)
+        return false;
+    if (skin->External())
+        return true;
+    const CSkinFile* file = skin->Builtin().File();
+    if (!file)
+        return false;
+    std::string name;
+    for (const wchar_t* p = element; *p; ++p)
+        name.push_back(static_cast<char>(*p));  // element names are ASCII
+    return file->Find(name) != nullptr;
+}
+
+}  // namespace
+
+CMsgBoxEx::CMsgBoxEx(CWnd* parent, const std::wstring& text, const std::wstring& caption, std::uint32_t style)
+    : CDialog(IDD_MSGBOX, parent) {
+    DecodeStyle(text, caption, style);
+}
+
+CMsgBoxEx::~CMsgBoxEx() {
+    ReleaseControls();
+    if (m_pCheck) {
+        m_pCheck->DestroyWindow();
+        m_pCheck.reset();
+    }
+}
+
+void CMsgBoxEx::DecodeStyle(const std::wstring& text, const std::wstring& caption, std::uint32_t style) {
+    CMsgBoxButtons buttons = ::DecodeStyle(style);
+    m_nButtonCount = static_cast<short>(buttons.nCount);
+    for (int i = 0; i < kMsgBoxMaxButtons; ++i) {
+        m_nButtonId[i] = static_cast<short>(buttons.nIds[i]);
+        m_strButtonText[i] =
+            i < buttons.nCount ? GetText(MsgBoxButtonTextId(buttons.nIds[i])) : std::wstring();
+    }
+    m_nStyle = buttons.nStyle;
+    m_strText = text;
+    m_strCaption = caption;
+    m_bDontShowAgain = 0;
+}
+
+HWND CMsgBoxEx::ButtonWindow(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_buttons.size())
+        return nullptr;
+    return m_buttons[static_cast<std::size_t>(index)]->m_hWnd;
+}
+
+BOOL CMsgBoxEx::PreTranslateMessage(MSG* pMsg) {
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
+void CMsgBoxEx::DoDataExchange(CDataExchange& dx) {
+    dx.Control(IDC_MSGBOX_TEXT, m_text);
+}
+
+BOOL CMsgBoxEx::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_text.SetTextFont(theApp.m_szFontName, theApp.m_nFontSize, 700, FALSE);
+    m_text.SetWindowText(m_strText);
+    SetWindowText(GetText(IDS_MESSAGE));
+    LayoutControls();
+    if (m_bShowCheck)
+        CreateCheckBox();
+    PlayBeep();
+    return TRUE;
+}
+
+BOOL CMsgBoxEx::LayoutControls() {
+    ReleaseControls();
+    const CBoxRect client = ToBox(GetClientRect());
+    const HWND self = m_hWnd;
+
+    const wchar_t* element = MsgBoxIconElement(m_nStyle);
+    if (unsigned bitmapId = MsgBoxIconBitmapId(m_nStyle)) {
+        m_bmpIcon.Attach(
+            static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId),
+                                              IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    }
+    // Without a skin look for the icon the button draws the program's own picture.
+    m_bDrawIconBitmap = m_bmpIcon && !SkinDrawsElement(element);
+    m_pIcon = std::make_unique<CButtonSTEx2>();
+    DWORD iconStyle = WS_CHILD | WS_VISIBLE | (m_bDrawIconBitmap ? BS_OWNERDRAW : 0);
+    m_pIcon->Create(L"", iconStyle, ToRect(MsgBoxIconRect(client)), self, -1);
+    ApplySkin(m_pIcon->m_hWnd, element);
+
+    m_fontBold.Attach(::CreateFontW(theApp.m_nFontSize, 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
+                                    theApp.m_szFontName));
+
+    for (int i = 0; i < m_nButtonCount; ++i) {
+        auto button = std::make_unique<CButtonSTEx2>();
+        button->Create(m_strButtonText[i].c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                       ToRect(MsgBoxButtonRect(client, i)), self, m_nButtonId[i]);
+        ::SetFocus(button->m_hWnd);
+        button->SetFont(m_fontBold.Get(), TRUE);
+        ApplySkin(button->m_hWnd, L"testBtn0001");
+        m_buttons.push_back(std::move(button));
+    }
+    return !m_buttons.empty();
+}
+
+void CMsgBoxEx::ReleaseControls() {
+    if (m_pIcon) {
+        m_pIcon->DestroyWindow();
+        m_pIcon.reset();
+    }
+    for (auto& button : m_buttons)
+        button->DestroyWindow();
+    m_buttons.clear();
+    m_fontBold.Reset();
+    m_bmpIcon.Reset();
+    m_bDrawIconBitmap = false;
+}
+
+void CMsgBoxEx::CreateCheckBox() {
+    const CBoxRect client = ToBox(GetClientRect());
+    m_pCheck = std::make_unique<CButton>();
+    m_pCheck->Create(m_strCheckText.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX,
+                     ToRect(MsgBoxCheckRect(client, m_nButtonCount)), m_hWnd, kMsgBoxIdCheck);
+    m_pCheck->ShowWindow(SW_SHOW);
+}
+
+void CMsgBoxEx::PlayBeep() {
+    m_nBeepPlayed = MsgBoxBeepType(m_nStyle);
+    ::MessageBeep(m_nBeepPlayed);
+}
+
+void CMsgBoxEx::OnButton(UINT id) {
+    if (m_pCheck && m_pCheck->m_hWnd)
+        m_bDontShowAgain = m_pCheck->GetCheck();
+    EndDialog(static_cast<INT_PTR>(id));
+}
+
+void CMsgBoxEx::OnCheck() {
+    if (!m_pCheck)
+        return;
+    // BS_CHECKBOX does not toggle itself.
+    m_bDontShowAgain = m_pCheck->GetCheck() == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    m_pCheck->SetCheck(m_bDontShowAgain);
+}
+
+void CMsgBoxEx::OnSysColorChange() {
+    Default();
+    LayoutControls();
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CMsgBoxEx::OnDestroy() {
+    Default();
+    ReleaseControls();
+    if (m_pCheck) {
+        m_pCheck->DestroyWindow();
+        m_pCheck.reset();
+    }
+}
+
+LRESULT CMsgBoxEx::OnDrawItem(WPARAM, LPARAM lp) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+    if (!item || !m_bDrawIconBitmap || !m_pIcon || item->hwndItem != m_pIcon->m_hWnd) {
+        Default();
+        return FALSE;
+    }
+    const RECT& rc = item->rcItem;
+    ::FillRect(item->hDC, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+    BITMAP bm{};
+    ::GetObjectW(m_bmpIcon.Get(), sizeof(bm), &bm);
+    const int cx = rc.right - rc.left;
+    const int cy = rc.bottom - rc.top;
+    // The 48-pixel picture is centred on the 46-pixel button: its outer ring is face colour anyway.
+    CMemDC mem = CreateCompatibleMemDC(item->hDC);
+    CSelectObject select(mem.Get(), m_bmpIcon.Get());
+    ::TransparentBlt(item->hDC, rc.left, rc.top, cx, cy, mem.Get(), (bm.bmWidth - cx) / 2,
+                     (bm.bmHeight - cy) / 2, cx, cy, kIconBitmapFace);
+    return TRUE;
+}

@@ -1,0 +1,6 @@
+list(APPEND SIDECAR_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/msg_box_style.cpp
+)
+list(APPEND SIDECAR_WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/msg_box_ex.cpp
+)

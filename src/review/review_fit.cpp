@@ -1,0 +1,55 @@
+#include "review/review_fit.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// Float to int as a truncating cast does, saturated at the int range (a cast out of range is undefined).
+int TruncateToInt(float value) {
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0f)
+        return std::numeric_limits<int>::max();
+    if (value <= -2147483648.0f)
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+int HalfOfDifference(int client, int scaled) {
+    return static_cast<int>((static_cast<std::int64_t>(client) - scaled) / 2);
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ReviewPictureBytes(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return std::nullopt;
+    std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    if (bytes > std::numeric_limits<std::uint32_t>::max())
+        return std::nullopt;
+    return static_cast<std::uint32_t>(bytes);
+}
+
+bool ReviewPictureFits(int width, int height, std::uint64_t available) {
+    std::optional<std::uint32_t> bytes = ReviewPictureBytes(width, height);
+    return bytes && *bytes <= available;
+}
+
+CReviewFit FitReviewPicture(int width, int height, int bitmapWidth, int bitmapHeight, int clientWidth,
+                            int clientHeight) {
+    std::int64_t dx = std::llabs(static_cast<std::int64_t>(width) - clientWidth);
+    std::int64_t dy = std::llabs(static_cast<std::int64_t>(height) - clientHeight);
+    CReviewFit fit;
+    if (dx > dy) {
+        if (bitmapWidth != 0)
+            fit.fScale = static_cast<float>(clientWidth) / static_cast<float>(bitmapWidth);
+    } else {
+        if (bitmapHeight != 0)
+            fit.fScale = static_cast<float>(clientHeight) / static_cast<float>(bitmapHeight);
+    }
+    fit.x = HalfOfDifference(clientWidth, TruncateToInt(fit.fScale * static_cast<float>(bitmapWidth)));
+    fit.y = HalfOfDifference(clientHeight, TruncateToInt(fit.fScale * static_cast<float>(bitmapHeight)));
+    return fit;
+}

@@ -1,0 +1,81 @@
+// Where the review picture lands in its control, and which console sizes are never read.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+
+#include "review/review_fit.h"
+
+TEST(ReviewFit, TheSideThatDiffersMoreDecidesTheScaleAndTheOriginCentres) {
+    // |1000 - 986| = 14 is not greater than |800 - 717| = 83: fitted by height.
+    CReviewFit fit = FitReviewPicture(1000, 800, 1000, 800, 986, 717);
+    EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 800.0f);
+    EXPECT_EQ(fit.x, 45);
+    EXPECT_EQ(fit.y, 0);
+
+    // A picture exactly the size of the control: a tie goes to the height, scale 1, origin (0, 0).
+    fit = FitReviewPicture(986, 717, 986, 717, 986, 717);
+    EXPECT_EQ(fit.fScale, 1.0f);
+    EXPECT_EQ(fit.x, 0);
+    EXPECT_EQ(fit.y, 0);
+
+    // A wide picture whose width differs more: fitted by width and centred vertically.
+    fit = FitReviewPicture(3000, 1000, 3000, 1000, 986, 717);
+    EXPECT_FLOAT_EQ(fit.fScale, 986.0f / 3000.0f);
+    EXPECT_EQ(fit.x, 0);
+    EXPECT_EQ(fit.y, (717 - 328) / 2);
+
+    // Equal differences are a tie: the height decides.
+    fit = FitReviewPicture(1100, 817, 1100, 817, 1000, 717);
+    EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 817.0f);
+}
+
+TEST(ReviewFit, OriginTruncatesTowardZeroAndGoesNegativeWhenThePictureOverhangs) {
+    // Scaled width 2 * 1000 / 3 = 666.67 truncates to 666; (1001 - 666) / 2 = 167.5 truncates to 167.
+    CReviewFit fit = FitReviewPicture(1000, 300, 1000, 300, 1001, 200);
+    EXPECT_FLOAT_EQ(fit.fScale, 200.0f / 300.0f);
+    EXPECT_EQ(fit.x, 167);
+    EXPECT_EQ(fit.y, 0);
+
+    // The width differs more but the fitted height overhangs: negative origin, halved toward zero.
+    fit = FitReviewPicture(100, 101, 100, 101, 300, 100);
+    EXPECT_FLOAT_EQ(fit.fScale, 3.0f);
+    EXPECT_EQ(fit.x, 0);
+    EXPECT_EQ(fit.y, (100 - 303) / 2);
+    EXPECT_EQ(fit.y, -101);
+
+    // The scale comes from the layer's bitmap even when the console's size says otherwise.
+    fit = FitReviewPicture(1000, 800, 500, 400, 986, 717);
+    EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 400.0f);
+    EXPECT_EQ(fit.x, (986 - 896) / 2);
+}
+
+TEST(ReviewFit, ABitmapWithoutASideGivesNoScaleInsteadOfDividingByZero) {
+    CReviewFit fit = FitReviewPicture(10, 10, 0, 0, 986, 717);
+    EXPECT_EQ(fit.fScale, 0.0f);
+    EXPECT_EQ(fit.x, 493);
+    EXPECT_EQ(fit.y, 358);
+    // An extreme strip saturates instead of overflowing the cast.
+    fit = FitReviewPicture(1, INT_MAX, 1, INT_MAX, 986, 717);
+    EXPECT_GE(fit.x, 0);
+}
+
+TEST(ReviewPictureBounds, OnlyPositiveSizesWithin32BitsThatTheViewHoldsAreRead) {
+    EXPECT_EQ(ReviewPictureBytes(1000, 800), std::optional<std::uint32_t>(800000));
+    EXPECT_EQ(ReviewPictureBytes(4288, 4288), std::optional<std::uint32_t>(4288u * 4288u));
+    EXPECT_FALSE(ReviewPictureBytes(0, 800));
+    EXPECT_FALSE(ReviewPictureBytes(1000, 0));
+    EXPECT_FALSE(ReviewPictureBytes(-1000, 800));
+    EXPECT_FALSE(ReviewPictureBytes(1000, -800));
+    EXPECT_FALSE(ReviewPictureBytes(-1000, -800));   // a positive product from two negatives
+    EXPECT_FALSE(ReviewPictureBytes(65536, 65536));  // 2^32 wraps to 0 in 32 bits
+    EXPECT_FALSE(ReviewPictureBytes(INT_MAX, INT_MAX));
+    EXPECT_EQ(ReviewPictureBytes(65535, 65537), std::optional<std::uint32_t>(0xFFFFFFFFu));
+
+    EXPECT_TRUE(ReviewPictureFits(1000, 800, 800000));
+    EXPECT_TRUE(ReviewPictureFits(1000, 800, 802816));  // the view is rounded up to whole pages
+    EXPECT_FALSE(ReviewPictureFits(1000, 800, 799999));
+    EXPECT_FALSE(ReviewPictureFits(1000, 800, 0));
+    EXPECT_FALSE(ReviewPictureFits(0, 800, 1u << 30));
+    EXPECT_FALSE(ReviewPictureFits(65536, 65536, 1ull << 40));
+}
