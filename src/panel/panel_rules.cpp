@@ -101,6 +101,10 @@ std::vector<CControlLook> ModeLooks(int mode, int aecSubMode, const std::array<i
     };
 }
 
+bool PanelInPlace(int clientLeft, int clientTop, int posX, int posY) {
+    return clientLeft - 1 == posX || clientTop - 1 == posY;
+}
+
 const wchar_t* SizeButtonSkin(int index, int shownSize) {
     return index == shownSize ? L"panelControl_patsizeBtn_pr" : L"sidecar_pBtn_psml";
 }

@@ -40,6 +40,10 @@ bool ModeClearsAecValue(int mode);
 // The look of patient size button `index` (0..3) when the console shows `shownSize`.
 const wchar_t* SizeButtonSkin(int index, int shownSize);
 
+// The position watchdog counts the panel as in place when the top-left corner of its client area, less
+// one pixel, sits on the configured x or on the configured y; either one is enough.
+bool PanelInPlace(int clientLeft, int clientTop, int posX, int posY);
+
 // Tree row pictures: exam rows have none (4 is past the strip); a protocol row is done (3) when ":Y"
 // appears at any position other than the very first, else pending (0).
 inline constexpr int kExamImage = 4;

@@ -139,3 +139,11 @@ TEST(Layout, EveryControlHasOnePlaceInsideThePanel) {
     EXPECT_EQ(TreePlace(false).cy, 460);
     EXPECT_EQ(CeilingPanelPlace().y, 534);
 }
+
+TEST(Watchdog, EitherCoordinateInPlaceKeepsThePanelWhereItIs) {
+    EXPECT_TRUE(PanelInPlace(11, 21, 10, 20));
+    EXPECT_TRUE(PanelInPlace(500, 21, 10, 20));  // moved only horizontally
+    EXPECT_TRUE(PanelInPlace(11, 400, 10, 20));
+    EXPECT_FALSE(PanelInPlace(500, 400, 10, 20));
+    EXPECT_FALSE(PanelInPlace(10, 20, 10, 20));  // the corner itself is one pixel off
+}
