@@ -1,3 +1,7 @@
 list(APPEND SIDECAR_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/stand_tables.cpp
 )
+list(APPEND SIDECAR_WIN32_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ceil_dlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sdk_dlg.cpp
+)
