@@ -11,6 +11,8 @@
 #include "ui/gdi.h"
 #include "resources/resource.h"
 #include "review/dlg_review.h"
+#include "stand/ceil_dlg.h"
+#include "stand/sdk_dlg.h"
 
 SIDECAR_MESSAGE_MAP(CSidecarDlg, CDialog,
                     M::CommandRange<&CSidecarDlg::OnPatientSize>(IDC_SIZE_0, IDC_SIZE_3),
@@ -34,30 +36,48 @@ constexpr UINT_PTR kWatchdogTimer = 1;
 // The button code each exposure, mode and AEC control reports.
 int ButtonCodeOf(UINT id) {
     switch (id) {
-        case IDC_KVP_DOWN: return 1;
-        case IDC_KVP_UP: return 2;
-        case IDC_MA_DOWN: return 3;
-        case IDC_MA_UP: return 4;
-        case IDC_MAS_DOWN: return 5;
-        case IDC_MAS_UP: return 6;
-        case IDC_TIME_DOWN: return 7;
-        case IDC_TIME_UP: return 8;
-        case IDC_AEC_DOWN: return 9;
-        case IDC_AEC_UP: return 10;
-        case IDC_AEC_LEFT: return 11;
-        case IDC_AEC_CENTER: return 12;
-        case IDC_AEC_RIGHT: return 13;
-        case IDC_MODE_MAS: return 14;
-        case IDC_MODE_MS: return 15;
-        case IDC_MODE_AEC: return 16;
-        default: return 0;
+        case IDC_KVP_DOWN:
+            return 1;
+        case IDC_KVP_UP:
+            return 2;
+        case IDC_MA_DOWN:
+            return 3;
+        case IDC_MA_UP:
+            return 4;
+        case IDC_MAS_DOWN:
+            return 5;
+        case IDC_MAS_UP:
+            return 6;
+        case IDC_TIME_DOWN:
+            return 7;
+        case IDC_TIME_UP:
+            return 8;
+        case IDC_AEC_DOWN:
+            return 9;
+        case IDC_AEC_UP:
+            return 10;
+        case IDC_AEC_LEFT:
+            return 11;
+        case IDC_AEC_CENTER:
+            return 12;
+        case IDC_AEC_RIGHT:
+            return 13;
+        case IDC_MODE_MAS:
+            return 14;
+        case IDC_MODE_MS:
+            return 15;
+        case IDC_MODE_AEC:
+            return 16;
+        default:
+            return 0;
     }
 }
 
 // Every pair of adjacent backslashes collapsed to one.
 std::wstring CollapseDoubledBackslashes(std::wstring path) {
     std::size_t at;
-    while ((at = path.find(L"\\\\")) != std::wstring::npos) path.erase(at, 1);
+    while ((at = path.find(L"\\\\")) != std::wstring::npos)
+        path.erase(at, 1);
     return path;
 }
 
@@ -77,21 +97,29 @@ void CSidecarDlg::DoDataExchange(CDataExchange& dx) {
                                       IDC_GENERATOR_LABEL};
     static constexpr int kPatient[] = {IDC_PATIENT_ID, IDC_PATIENT_NAME, IDC_ACCESSION_NO, IDC_STUDY};
     static constexpr int kExpLabels[] = {IDC_KVP_LABEL, IDC_MA_LABEL, IDC_MAS_LABEL, IDC_TIME_LABEL};
-    static constexpr int kAec[] = {IDC_MODE_MAS, IDC_MODE_MS, IDC_MODE_AEC, IDC_AEC_LEFT, IDC_AEC_CENTER,
+    static constexpr int kAec[] = {IDC_MODE_MAS,  IDC_MODE_MS,  IDC_MODE_AEC,  IDC_AEC_LEFT, IDC_AEC_CENTER,
                                    IDC_AEC_RIGHT, IDC_AEC_DOWN, IDC_AEC_VALUE, IDC_AEC_UP};
     static constexpr int kLamps[] = {IDC_LAMP_G, IDC_LAMP_R, IDC_LAMP_E};
     static constexpr int kValues[] = {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE, IDC_MAS_VALUE};
-    static constexpr int kSteps[] = {IDC_KVP_UP, IDC_KVP_DOWN, IDC_MA_UP, IDC_MA_DOWN,
+    static constexpr int kSteps[] = {IDC_KVP_UP,  IDC_KVP_DOWN,  IDC_MA_UP,  IDC_MA_DOWN,
                                      IDC_TIME_UP, IDC_TIME_DOWN, IDC_MAS_UP, IDC_MAS_DOWN};
     static constexpr int kSizes[] = {IDC_SIZE_0, IDC_SIZE_1, IDC_SIZE_2, IDC_SIZE_3};
-    for (int i = 0; i < 5; ++i) dx.Control(kLabels[i], m_stcLabel[i]);
-    for (int i = 0; i < 4; ++i) dx.Control(kPatient[i], m_btnPatient[i]);
-    for (int i = 0; i < 4; ++i) dx.Control(kExpLabels[i], m_btnExpLabel[i]);
-    for (int i = 0; i < 9; ++i) dx.Control(kAec[i], m_btnAec[i]);
-    for (int i = 0; i < 3; ++i) dx.Control(kLamps[i], m_btnLamp[i]);
-    for (int i = 0; i < 4; ++i) dx.Control(kValues[i], m_btnExpValue[i]);
-    for (int i = 0; i < 8; ++i) dx.Control(kSteps[i], m_btnStep[i]);
-    for (int i = 0; i < 4; ++i) dx.Control(kSizes[i], m_btnSize[i]);
+    for (int i = 0; i < 5; ++i)
+        dx.Control(kLabels[i], m_stcLabel[i]);
+    for (int i = 0; i < 4; ++i)
+        dx.Control(kPatient[i], m_btnPatient[i]);
+    for (int i = 0; i < 4; ++i)
+        dx.Control(kExpLabels[i], m_btnExpLabel[i]);
+    for (int i = 0; i < 9; ++i)
+        dx.Control(kAec[i], m_btnAec[i]);
+    for (int i = 0; i < 3; ++i)
+        dx.Control(kLamps[i], m_btnLamp[i]);
+    for (int i = 0; i < 4; ++i)
+        dx.Control(kValues[i], m_btnExpValue[i]);
+    for (int i = 0; i < 8; ++i)
+        dx.Control(kSteps[i], m_btnStep[i]);
+    for (int i = 0; i < 4; ++i)
+        dx.Control(kSizes[i], m_btnSize[i]);
     dx.Control(IDC_TREE, m_tree);
     dx.Control(IDC_LOGO, m_stcLogo);
     dx.Control(IDC_SEPARATOR, m_btnSeparator);
@@ -104,10 +132,16 @@ BOOL CSidecarDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE}) ::SetDlgItemTextW(m_hWnd, id, L"");
+    for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE})
+        ::SetDlgItemTextW(m_hWnd, id, L"");
 
     CProfile profile(theApp.m_strIniPath);
     CreateStandPanel();
+    if (m_pStandSdkDlg) {
+        int type = profile.GetInt(L"KOVESDK", L"TYPE", 0);
+        if (type == 0 || type == 1)
+            m_pStandSdkDlg->ShowSidExtRow();
+    }
 
     SetLampG(FALSE);
     SetLampR(FALSE);
@@ -119,14 +153,16 @@ BOOL CSidecarDlg::OnInitDialog() {
         ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(large), TRUE);
     }
     static constexpr int kNormalFont[] = {
-        IDC_ID_LABEL,  IDC_NAME_LABEL,   IDC_ACCNO_LABEL, IDC_STUDY_LABEL, IDC_GENERATOR_LABEL, IDC_PATIENT_GROUP,
-        IDC_CONTROL_GROUP, IDC_MODE_GROUP, IDC_PATIENT_NAME, IDC_PATIENT_ID, IDC_ACCESSION_NO, IDC_STUDY,
-        IDC_KVP_LABEL, IDC_MA_LABEL,     IDC_MAS_LABEL,   IDC_TIME_LABEL,  IDC_KVP_UP,  IDC_KVP_DOWN,
-        IDC_MA_UP,     IDC_MA_DOWN,      IDC_TIME_UP,     IDC_TIME_DOWN,   IDC_MAS_UP,  IDC_MAS_DOWN,
-        IDC_MODE_AEC,  IDC_MODE_MAS,     IDC_MODE_MS,     IDC_AEC_LEFT,    IDC_AEC_CENTER, IDC_AEC_RIGHT,
-        IDC_AEC_VALUE, IDC_AEC_UP,       IDC_AEC_DOWN,    IDC_SIZE_0,      IDC_SIZE_1,  IDC_SIZE_2,
-        IDC_SIZE_3,    IDC_DEVICE};
-    for (int id : kNormalFont) ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+        IDC_ID_LABEL,      IDC_NAME_LABEL,    IDC_ACCNO_LABEL, IDC_STUDY_LABEL,  IDC_GENERATOR_LABEL,
+        IDC_PATIENT_GROUP, IDC_CONTROL_GROUP, IDC_MODE_GROUP,  IDC_PATIENT_NAME, IDC_PATIENT_ID,
+        IDC_ACCESSION_NO,  IDC_STUDY,         IDC_KVP_LABEL,   IDC_MA_LABEL,     IDC_MAS_LABEL,
+        IDC_TIME_LABEL,    IDC_KVP_UP,        IDC_KVP_DOWN,    IDC_MA_UP,        IDC_MA_DOWN,
+        IDC_TIME_UP,       IDC_TIME_DOWN,     IDC_MAS_UP,      IDC_MAS_DOWN,     IDC_MODE_AEC,
+        IDC_MODE_MAS,      IDC_MODE_MS,       IDC_AEC_LEFT,    IDC_AEC_CENTER,   IDC_AEC_RIGHT,
+        IDC_AEC_VALUE,     IDC_AEC_UP,        IDC_AEC_DOWN,    IDC_SIZE_0,       IDC_SIZE_1,
+        IDC_SIZE_2,        IDC_SIZE_3,        IDC_DEVICE};
+    for (int id : kNormalFont)
+        ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
 
     LayoutPanel();
     ShowLogo();
@@ -135,38 +171,42 @@ BOOL CSidecarDlg::OnInitDialog() {
         int id;
         const wchar_t* element;
     } kSkins[] = {
-        {IDC_PATIENT_ID, L"sidecar_stcBtnL"},     {IDC_PATIENT_NAME, L"sidecar_stcBtnL"},
-        {IDC_ACCESSION_NO, L"sidecar_stcBtnL"},   {IDC_STUDY, L"sidecar_stcBtnL"},
-        {IDC_KVP_LABEL, L"sidecar_pBtn_disab"},   {IDC_MA_LABEL, L"sidecar_pBtn_disab"},
-        {IDC_MAS_LABEL, L"sidecar_pBtn_disab"},   {IDC_TIME_LABEL, L"sidecar_pBtn_disab"},
-        {IDC_KVP_UP, L"sidecar_pBtn_trans"},      {IDC_KVP_DOWN, L"sidecar_pBtn_trans"},
-        {IDC_MA_UP, L"sidecar_pBtn_trans"},       {IDC_MA_DOWN, L"sidecar_pBtn_trans"},
-        {IDC_TIME_UP, L"sidecar_pBtn_trans"},     {IDC_TIME_DOWN, L"sidecar_pBtn_trans"},
-        {IDC_MAS_UP, L"sidecar_pBtn_trans"},      {IDC_MAS_DOWN, L"sidecar_pBtn_trans"},
-        {IDC_AEC_UP, L"sidecar_pBtn_trans"},      {IDC_AEC_DOWN, L"sidecar_pBtn_trans"},
-        {IDC_MODE_MAS, L"sidecar_pBtn_mamas"},    {IDC_MODE_MS, L"sidecar_pBtn_mamas"},
-        {IDC_MODE_AEC, L"sidecar_pBtn_aec"},      {IDC_AEC_LEFT, L"sidecar_aec0"},
-        {IDC_AEC_CENTER, L"sidecar_aec1"},        {IDC_AEC_RIGHT, L"sidecar_aec2"},
-        {IDC_KVP_VALUE, L"sidecar_stcBtnS"},      {IDC_MA_VALUE, L"sidecar_stcBtnS"},
-        {IDC_TIME_VALUE, L"sidecar_stcBtnS"},     {IDC_MAS_VALUE, L"sidecar_stcBtnS"},
-        {IDC_AEC_VALUE, L"sidecar_stcBtnS"},      {IDC_SIZE_0, L"sidecar_pBtn_psml"},
-        {IDC_SIZE_1, L"sidecar_pBtn_psml"},       {IDC_SIZE_3, L"sidecar_pBtn_psml"},
-        {IDC_SIZE_2, L"barmain_RLBtn_pr"},        {IDC_LAMP_G, L"panelControl_ledGBtn_blue"},
-        {IDC_LAMP_R, L"statusBar_ledRBtn_gray"},  {IDC_LAMP_E, L"statusBar_ledEBtn_gray"},
-        {IDC_SEPARATOR, L"config_lineBtn"},       {IDC_DEVICE, L"pBt_210_030_n"},
+        {IDC_PATIENT_ID, L"sidecar_stcBtnL"},    {IDC_PATIENT_NAME, L"sidecar_stcBtnL"},
+        {IDC_ACCESSION_NO, L"sidecar_stcBtnL"},  {IDC_STUDY, L"sidecar_stcBtnL"},
+        {IDC_KVP_LABEL, L"sidecar_pBtn_disab"},  {IDC_MA_LABEL, L"sidecar_pBtn_disab"},
+        {IDC_MAS_LABEL, L"sidecar_pBtn_disab"},  {IDC_TIME_LABEL, L"sidecar_pBtn_disab"},
+        {IDC_KVP_UP, L"sidecar_pBtn_trans"},     {IDC_KVP_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_MA_UP, L"sidecar_pBtn_trans"},      {IDC_MA_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_TIME_UP, L"sidecar_pBtn_trans"},    {IDC_TIME_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_MAS_UP, L"sidecar_pBtn_trans"},     {IDC_MAS_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_AEC_UP, L"sidecar_pBtn_trans"},     {IDC_AEC_DOWN, L"sidecar_pBtn_trans"},
+        {IDC_MODE_MAS, L"sidecar_pBtn_mamas"},   {IDC_MODE_MS, L"sidecar_pBtn_mamas"},
+        {IDC_MODE_AEC, L"sidecar_pBtn_aec"},     {IDC_AEC_LEFT, L"sidecar_aec0"},
+        {IDC_AEC_CENTER, L"sidecar_aec1"},       {IDC_AEC_RIGHT, L"sidecar_aec2"},
+        {IDC_KVP_VALUE, L"sidecar_stcBtnS"},     {IDC_MA_VALUE, L"sidecar_stcBtnS"},
+        {IDC_TIME_VALUE, L"sidecar_stcBtnS"},    {IDC_MAS_VALUE, L"sidecar_stcBtnS"},
+        {IDC_AEC_VALUE, L"sidecar_stcBtnS"},     {IDC_SIZE_0, L"sidecar_pBtn_psml"},
+        {IDC_SIZE_1, L"sidecar_pBtn_psml"},      {IDC_SIZE_3, L"sidecar_pBtn_psml"},
+        {IDC_SIZE_2, L"barmain_RLBtn_pr"},       {IDC_LAMP_G, L"panelControl_ledGBtn_blue"},
+        {IDC_LAMP_R, L"statusBar_ledRBtn_gray"}, {IDC_LAMP_E, L"statusBar_ledEBtn_gray"},
+        {IDC_SEPARATOR, L"config_lineBtn"},      {IDC_DEVICE, L"pBt_210_030_n"},
     };
     for (const auto& s : kSkins) {
         SkinItem(s.id, s.element);
-        if (s.id == IDC_LAMP_G) ::ShowWindow(GetDlgItem(IDC_LAMP_G), SW_HIDE);
+        if (s.id == IDC_LAMP_G)
+            ::ShowWindow(GetDlgItem(IDC_LAMP_G), SW_HIDE);
     }
 
     SetUpTree();
 
-    const std::pair<int, UINT> kTexts[] = {{IDC_ID_LABEL, IDS_ID},     {IDC_NAME_LABEL, IDS_NAME},
-                                           {IDC_ACCNO_LABEL, IDS_ACCNO}, {IDC_STUDY_LABEL, IDS_STUDY},
+    const std::pair<int, UINT> kTexts[] = {{IDC_ID_LABEL, IDS_ID},
+                                           {IDC_NAME_LABEL, IDS_NAME},
+                                           {IDC_ACCNO_LABEL, IDS_ACCNO},
+                                           {IDC_STUDY_LABEL, IDS_STUDY},
                                            {IDC_GENERATOR_LABEL, IDS_GENERATOR_STATUS},
                                            {IDC_DEVICE, IDS_SHOW_DEVICE}};
-    for (const auto& [id, text] : kTexts) ::SetDlgItemTextW(m_hWnd, id, GetText(text).c_str());
+    for (const auto& [id, text] : kTexts)
+        ::SetDlgItemTextW(m_hWnd, id, GetText(text).c_str());
     const std::pair<int, UINT> kGroups[] = {{IDC_PATIENT_GROUP, IDS_PATIENT_INFO},
                                             {IDC_CONTROL_GROUP, IDS_CONTROL_PANEL},
                                             {IDC_MODE_GROUP, IDS_CONTROL_MODE}};
@@ -176,7 +216,8 @@ BOOL CSidecarDlg::OnInitDialog() {
 
     if (profile.GetInt(L"SYSTEM", L"IsVet", 0) > 0) {
         static constexpr const wchar_t* kVetSizes[] = {L"S", L"M", L"L", L"XL"};
-        for (int i = 0; i < 4; ++i) ::SetDlgItemTextW(m_hWnd, IDC_SIZE_0 + i, kVetSizes[i]);
+        for (int i = 0; i < 4; ++i)
+            ::SetDlgItemTextW(m_hWnd, IDC_SIZE_0 + i, kVetSizes[i]);
     }
 
     ::SetTimer(m_hWnd, kWatchdogTimer, 500, nullptr);
@@ -184,24 +225,52 @@ BOOL CSidecarDlg::OnInitDialog() {
 }
 
 void CSidecarDlg::CreateStandPanel() {
-    // The stand panels come with the stand subsystem; without one the device button stays hidden.
+    switch (theApp.m_nStandType) {
+        case 1:
+            m_pStandSdkDlg = new CKOVESDKDlg();
+            m_pStandSdkDlg->CreatePanel(this);
+            m_pStandSdkDlg->ShowWindow(SW_HIDE);
+            m_btnDevice.ShowWindow(SW_SHOW);
+            break;
+        case 2:
+        case 3:
+            m_pCeilingDlg = new CKoveCeilDlg();
+            m_pCeilingDlg->CreatePanel(this);
+            m_pCeilingDlg->ShowWindow(SW_SHOW);
+            m_btnDevice.ShowWindow(SW_HIDE);
+            break;
+        default:
+            break;  // no stand panel: the device button stays hidden as the template has it
+    }
 }
 
 void CSidecarDlg::LayoutPanel() {
     ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
-    for (int id : {IDC_SPARE_GROUP_B, IDC_SPARE_GROUP_A}) ::ShowWindow(GetDlgItem(id), SW_HIDE);
-    for (const panel::CPlace& p : panel::ControlLayout()) ::MoveWindow(GetDlgItem(p.id), p.x, p.y, p.cx, p.cy, TRUE);
+    for (int id : {IDC_SPARE_GROUP_B, IDC_SPARE_GROUP_A})
+        ::ShowWindow(GetDlgItem(id), SW_HIDE);
+    for (const panel::CPlace& p : panel::ControlLayout())
+        ::MoveWindow(GetDlgItem(p.id), p.x, p.y, p.cx, p.cy, TRUE);
 
     ::SetDlgItemTextW(m_hWnd, IDC_MAS_LABEL, L"mAs");
     for (int id : {IDC_KVP_DOWN, IDC_MA_DOWN, IDC_MAS_DOWN, IDC_TIME_DOWN, IDC_AEC_DOWN}) {
         ::SetDlgItemTextW(m_hWnd, id, L"<");
     }
-    for (int id : {IDC_KVP_UP, IDC_MA_UP, IDC_MAS_UP, IDC_TIME_UP, IDC_AEC_UP}) ::SetDlgItemTextW(m_hWnd, id, L">");
+    for (int id : {IDC_KVP_UP, IDC_MA_UP, IDC_MAS_UP, IDC_TIME_UP, IDC_AEC_UP})
+        ::SetDlgItemTextW(m_hWnd, id, L">");
     ::SetDlgItemTextW(m_hWnd, IDC_MODE_MAS, L"mAs");
-    for (int id : {IDC_AEC_LEFT, IDC_AEC_CENTER, IDC_AEC_RIGHT}) ::SetDlgItemTextW(m_hWnd, id, L"");
+    for (int id : {IDC_AEC_LEFT, IDC_AEC_CENTER, IDC_AEC_RIGHT})
+        ::SetDlgItemTextW(m_hWnd, id, L"");
 
     panel::CPlace tree = panel::TreePlace(m_pCeilingDlg != nullptr);
     ::MoveWindow(GetDlgItem(IDC_TREE), tree.x, tree.y, tree.cx, tree.cy, TRUE);
+    if (m_pCeilingDlg) {
+        panel::CPlace p = panel::CeilingPanelPlace();
+        m_pCeilingDlg->MoveWindow(p.x, p.y, p.cx, p.cy, TRUE);
+    }
+    if (m_pStandSdkDlg) {
+        panel::CPlace p = panel::SdkPanelPlace();
+        m_pStandSdkDlg->MoveWindow(p.x, p.y, p.cx, p.cy, TRUE);
+    }
 }
 
 void CSidecarDlg::ShowLogo() {
@@ -220,8 +289,9 @@ void CSidecarDlg::ShowLogo() {
 }
 
 void CSidecarDlg::SetUpTree() {
-    CBitmap strip(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TREE_BADGES),
-                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    CBitmap strip(
+        static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TREE_BADGES),
+                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     m_imlTree.Create(26, 17, ILC_COLOR32, 4, 4);
     m_imlTree.Add(strip.Get(), CLR_NONE);
     strip.Reset();
@@ -242,12 +312,14 @@ void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
 
 void CSidecarDlg::EnableItem(int id, bool enable) {
     HWND item = GetDlgItem(id);
-    if ((::IsWindowEnabled(item) != FALSE) != enable) ::EnableWindow(item, enable);
+    if ((::IsWindowEnabled(item) != FALSE) != enable)
+        ::EnableWindow(item, enable);
 }
 
 void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
     auto shown = m_skinShown.find(id);
-    if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0) return;
+    if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0)
+        return;
     m_skinShown[id] = element;
     ApplySkin(GetDlgItem(id), element);
 }
@@ -255,7 +327,8 @@ void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
 // ---- Reports -------------------------------------------------------------------------------------------
 
 void CSidecarDlg::SendToHost(DWORD code, DWORD sizeOrValue, const void* record) {
-    if (!FindHostWindow()) return;
+    if (!FindHostWindow())
+        return;
     COPYDATASTRUCT cds{code, sizeOrValue, const_cast<void*>(record)};
     ::SendMessageW(g_hHostWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&cds));
 }
@@ -265,7 +338,9 @@ void CSidecarDlg::SendPatientSize(int size) {
     SendToHost(wire::CDC_PATIENT_SIZE, static_cast<DWORD>(size), nullptr);
 }
 
-void CSidecarDlg::SendButtonCode(int code) { SendToHost(wire::CDC_BUTTON, static_cast<DWORD>(code), nullptr); }
+void CSidecarDlg::SendButtonCode(int code) {
+    SendToHost(wire::CDC_BUTTON, static_cast<DWORD>(code), nullptr);
+}
 
 void CSidecarDlg::SendReviewResult(int result) {
     if (result == 1) {
@@ -275,28 +350,35 @@ void CSidecarDlg::SendReviewResult(int result) {
     }
 }
 
-void CSidecarDlg::SendStandCode(int code) { SendToHost(wire::CDC_SDK_COMMAND, static_cast<DWORD>(code), nullptr); }
+void CSidecarDlg::SendStandCode(int code) {
+    SendToHost(wire::CDC_SDK_COMMAND, static_cast<DWORD>(code), nullptr);
+}
 
 void CSidecarDlg::ForwardToHost(const COPYDATASTRUCT* cds) {
-    if (cds) SendToHost(static_cast<DWORD>(cds->dwData), cds->cbData, cds->lpData);
+    if (cds)
+        SendToHost(static_cast<DWORD>(cds->dwData), cds->cbData, cds->lpData);
 }
 
 // ---- Operator presses ----------------------------------------------------------------------------------
 
 void CSidecarDlg::OnButtonCode(UINT id) {
-    if (int code = ButtonCodeOf(id)) SendButtonCode(code);
+    if (int code = ButtonCodeOf(id))
+        SendButtonCode(code);
 }
 
 void CSidecarDlg::OnPatientSize(UINT id) {
     int size = static_cast<int>(id) - IDC_SIZE_0;
-    if (size != m_nRequestedSize) SendPatientSize(size);
+    if (size != m_nRequestedSize)
+        SendPatientSize(size);
 }
 
 void CSidecarDlg::OnTreeSelChanged(NMHDR* hdr, LRESULT*) {
-    if (!FindHostWindow()) return;
+    if (!FindHostWindow())
+        return;
     // The W and A forms of the notification share the layout up to the new item's handle and data.
     const auto* nm = reinterpret_cast<const NMTREEVIEWW*>(hdr);
-    if (!nm->itemNew.hItem) return;
+    if (!nm->itemNew.hItem)
+        return;
     wire::TreeCommand report{3, static_cast<std::int32_t>(m_tree.GetItemData(nm->itemNew.hItem)), {}};
     std::vector<std::uint8_t> bytes = report.Encode();
     SendToHost(wire::CDC_TREE_SELECTED, static_cast<DWORD>(bytes.size()), bytes.data());
@@ -305,10 +387,12 @@ void CSidecarDlg::OnTreeSelChanged(NMHDR* hdr, LRESULT*) {
 // ---- Console commands ----------------------------------------------------------------------------------
 
 LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
-    if (!cds) return Default();
+    if (!cds)
+        return Default();
     // A record pointer is only trusted with its size; a null pointer carries no bytes.
     wire::Bytes bytes;
-    if (cds->lpData) bytes = wire::Bytes(static_cast<const std::uint8_t*>(cds->lpData), cds->cbData);
+    if (cds->lpData)
+        bytes = wire::Bytes(static_cast<const std::uint8_t*>(cds->lpData), cds->cbData);
     const wire::Action action = wire::ActionFor(static_cast<std::uint32_t>(cds->dwData), cds->cbData);
     switch (action) {
         case wire::Action::PatientView:
@@ -316,10 +400,12 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
             break;
         case wire::Action::PatientRecord:
             ShowReviewView(FALSE);
-            if (auto info = wire::PatientInfo::Decode(bytes)) ApplyPatient(*info);
+            if (auto info = wire::PatientInfo::Decode(bytes))
+                ApplyPatient(*info);
             break;
         case wire::Action::Exposure:
-            if (auto state = wire::ExposureState::Decode(bytes)) ApplyExposure(*state);
+            if (auto state = wire::ExposureState::Decode(bytes))
+                ApplyExposure(*state);
             break;
         case wire::Action::Lamps:
             if (auto lamps = wire::LampState::Decode(bytes)) {
@@ -329,7 +415,8 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
             }
             break;
         case wire::Action::Tree:
-            if (auto cmd = wire::TreeCommand::Decode(bytes)) ApplyTreeCommand(*cmd);
+            if (auto cmd = wire::TreeCommand::Decode(bytes))
+                ApplyTreeCommand(*cmd);
             break;
         case wire::Action::ReviewShow:
             if (auto image = wire::ReviewImage::Decode(bytes); image && theApp.m_pReviewDlg) {
@@ -343,8 +430,20 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
             ShowReviewView(FALSE);
             break;
         case wire::Action::StandStatus:
+            if (m_pCeilingDlg)
+                m_pCeilingDlg->UpdateStandStatus(cds);
+            break;
         case wire::Action::SdkText:
+            if (auto text = wire::SdkText::Decode(bytes); text && m_pStandSdkDlg) {
+                m_pStandSdkDlg->UpdateSdkTexts(text->status, text->connection, text->autoMove);
+            }
+            break;
         case wire::Action::SdkValues:
+            if (auto v = wire::SdkValues::Decode(bytes); v && m_pStandSdkDlg) {
+                m_pStandSdkDlg->UpdateSdkValues(v->values[0], v->values[1], v->values[2], v->values[3],
+                                                v->values[4]);
+            }
+            break;
         case wire::Action::Ignore:
             break;
     }
@@ -364,7 +463,8 @@ void CSidecarDlg::ApplyPatient(const wire::PatientInfo& info) {
 }
 
 void CSidecarDlg::ApplyExposure(const wire::ExposureState& state) {
-    for (int i = 0; i < 3; ++i) m_nAecField[i] = state.aecField[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 3; ++i)
+        m_nAecField[i] = state.aecField[static_cast<std::size_t>(i)];
     SetItemText(IDC_KVP_VALUE, state.kvp);
     SetItemText(IDC_MA_VALUE, state.ma);
     SetItemText(IDC_MAS_VALUE, state.mas);
@@ -377,20 +477,26 @@ void CSidecarDlg::ApplyExposure(const wire::ExposureState& state) {
 }
 
 void CSidecarDlg::SetControlMode(int mode) {
-    if (!panel::ModeChangeRuns(mode, m_nControlMode)) return;
+    if (!panel::ModeChangeRuns(mode, m_nControlMode))
+        return;
     m_nControlMode = mode;
     std::array<int, 3> fields{m_nAecField[0], m_nAecField[1], m_nAecField[2]};
     for (const panel::CControlLook& look : panel::ModeLooks(mode, m_nAecSubMode, fields)) {
-        if (look.enable != panel::Enable::Keep) EnableItem(look.id, look.enable == panel::Enable::On);
-        if (look.skin) SkinItem(look.id, look.skin);
+        if (look.enable != panel::Enable::Keep)
+            EnableItem(look.id, look.enable == panel::Enable::On);
+        if (look.skin)
+            SkinItem(look.id, look.skin);
     }
-    if (panel::ModeClearsAecValue(mode)) SetItemText(IDC_AEC_VALUE, L"");
+    if (panel::ModeClearsAecValue(mode))
+        SetItemText(IDC_AEC_VALUE, L"");
 }
 
 void CSidecarDlg::SetPatientSizeShown(int size) {
-    if (size == m_nShownSize) return;
+    if (size == m_nShownSize)
+        return;
     m_nShownSize = size;
-    for (int i = 0; i < 4; ++i) SkinItem(IDC_SIZE_0 + i, panel::SizeButtonSkin(i, size));
+    for (int i = 0; i < 4; ++i)
+        SkinItem(IDC_SIZE_0 + i, panel::SizeButtonSkin(i, size));
 }
 
 void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
@@ -406,7 +512,8 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             HTREEITEM parent = m_hExamItem ? m_hExamItem : TVI_ROOT;
             HTREEITEM item = m_tree.InsertItem(cmd.text, image, image, parent);
             m_tree.SetItemData(item, cmd.itemData);
-            if (m_hExamItem) m_tree.Expand(m_hExamItem, TVE_EXPAND);
+            if (m_hExamItem)
+                m_tree.Expand(m_hExamItem, TVE_EXPAND);
             break;
         }
         case 3:
@@ -441,7 +548,8 @@ HTREEITEM CSidecarDlg::FindItemByData(HTREEITEM item, LPARAM data) const {
             m_tree.EnsureVisible(item);
             return item;
         }
-        if (HTREEITEM found = FindItemByData(m_tree.GetChildItem(item), data)) return found;
+        if (HTREEITEM found = FindItemByData(m_tree.GetChildItem(item), data))
+            return found;
     }
     return nullptr;
 }
@@ -469,9 +577,19 @@ void CSidecarDlg::ToggleDevice() {
         m_bDeviceShown = FALSE;
         SetItemText(IDC_DEVICE, GetText(IDS_SHOW_DEVICE));
         ::ShowWindow(tree, SW_SHOW);
+        if (m_pStandSdkDlg)
+            m_pStandSdkDlg->ShowWindow(SW_HIDE);
+        if (m_pCeilingDlg)
+            m_pCeilingDlg->StopStand();  // the ceiling panel stays visible
     } else {
         m_bDeviceShown = TRUE;
         SetItemText(IDC_DEVICE, GetText(IDS_HIDE_DEVICE));
+        if (m_pStandSdkDlg)
+            m_pStandSdkDlg->ShowWindow(SW_SHOW);
+        if (m_pCeilingDlg) {
+            m_pCeilingDlg->ShowWindow(SW_SHOW);
+            m_pCeilingDlg->StopStand();
+        }
         ::ShowWindow(tree, SW_HIDE);
     }
 }
@@ -481,12 +599,14 @@ void CSidecarDlg::ShowReviewView(BOOL review) {
     ToggleDevice();
     HWND reviewWnd = theApp.m_pReviewDlg ? theApp.m_pReviewDlg->m_hWnd : nullptr;
     if (review) {
-        if (reviewWnd) ::ShowWindow(reviewWnd, SW_SHOW);
+        if (reviewWnd)
+            ::ShowWindow(reviewWnd, SW_SHOW);
         ShowWindow(SW_HIDE);
     } else {
         ::ShowWindow(GetDlgItem(IDC_TREE), SW_SHOW);
         ShowWindow(SW_SHOW);
-        if (reviewWnd) ::ShowWindow(reviewWnd, SW_HIDE);
+        if (reviewWnd)
+            ::ShowWindow(reviewWnd, SW_HIDE);
     }
 }
 
@@ -498,7 +618,7 @@ void CSidecarDlg::OnTimer(UINT_PTR id) {
     ::KillTimer(m_hWnd, kWatchdogTimer);
     POINT corner{0, 0};
     ::ClientToScreen(m_hWnd, &corner);
-    if (corner.x - 1 == theApp.m_nPosX || corner.y - 1 == theApp.m_nPosY) {
+    if (panel::PanelInPlace(corner.x, corner.y, theApp.m_nPosX, theApp.m_nPosY)) {
         ::SetTimer(m_hWnd, kWatchdogTimer, 2500, nullptr);
     } else {
         ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
@@ -519,12 +639,26 @@ void CSidecarDlg::OnPaint() {
     ::DrawIcon(dc.Get(), (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_hIcon);
 }
 
-LRESULT CSidecarDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
+LRESULT CSidecarDlg::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
 
-void CSidecarDlg::OnClose() { EndDialog(IDCANCEL); }
+void CSidecarDlg::OnClose() {
+    EndDialog(IDCANCEL);
+}
 
 void CSidecarDlg::OnDestroy() {
     Default();
     m_tree.SetImageList(nullptr, TVSIL_NORMAL);
     m_imlTree.DeleteImageList();
+    if (m_pStandSdkDlg) {
+        m_pStandSdkDlg->DestroyWindow();
+        delete m_pStandSdkDlg;
+        m_pStandSdkDlg = nullptr;
+    }
+    if (m_pCeilingDlg) {
+        m_pCeilingDlg->DestroyWindow();
+        delete m_pCeilingDlg;
+        m_pCeilingDlg = nullptr;
+    }
 }

@@ -20,9 +20,12 @@ std::string Ini(const std::string& extra = {}) {
     return "[SYSTEM]\r\nSidecarPosX=10\r\nSidecarPosY=20\r\n" + extra;
 }
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) { return {v.data(), v.size()}; }
+std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
+    return {v.data(), v.size()};
+}
 
-wire::ExposureState Exposure(short mode, int subMode = 1, std::array<int, 3> fields = {0, 0, 0}, short size = 2) {
+wire::ExposureState Exposure(short mode, int subMode = 1, std::array<int, 3> fields = {0, 0, 0},
+                             short size = 2) {
     wire::ExposureState s;
     s.kvp = L"81";
     s.ma = L"250";
@@ -38,7 +41,7 @@ wire::ExposureState Exposure(short mode, int subMode = 1, std::array<int, 3> fie
 }
 
 class PanelTest : public CSidecarCase {
-protected:
+  protected:
     void StartPanel(const std::string& extraIni = {}) {
         StartOptions options;
         options.hostappIni = Ini(extraIni);
@@ -62,12 +65,14 @@ protected:
         m_run.ClearReports();
         bool pressed = m_run.Press(id);
         EXPECT_TRUE(m_run.Sync());
-        if (!pressed) return {};
+        if (!pressed)
+            return {};
         return m_run.Reports();
     }
     std::vector<std::wstring> TreeTexts() {
         std::vector<std::wstring> out;
-        for (const TreeRow& row : m_run.TreeRows(IDC_TREE)) out.push_back(std::to_wstring(row.depth) + L":" + row.text);
+        for (const TreeRow& row : m_run.TreeRows(IDC_TREE))
+            out.push_back(std::to_wstring(row.depth) + L":" + row.text);
         return out;
     }
 };
@@ -80,11 +85,11 @@ TEST_F(PanelTest, LayoutPlacesEveryControlAndTheTextsComeFromTheTable) {
     EXPECT_EQ(panel.bottom - panel.top, 768);
     struct {
         int id, x, y, cx, cy;
-    } expected[] = {{IDC_ID_LABEL, 552, 56, 98, 28},    {IDC_STUDY, 677, 161, 243, 28},
-                    {IDC_TIME_LABEL, 93, 265, 98, 50},  {IDC_MAS_UP, 386, 193, 62, 50},
-                    {IDC_AEC_RIGHT, 379, 460, 70, 56},  {IDC_AEC_VALUE, 280, 536, 96, 45},
-                    {IDC_SIZE_3, 372, 610, 78, 50},     {IDC_SEPARATOR, 64, 689, 894, 2},
-                    {IDC_LAMP_E, 420, 700, 32, 32},     {IDC_TREE, 529, 215, 428, 460},
+    } expected[] = {{IDC_ID_LABEL, 552, 56, 98, 28},      {IDC_STUDY, 677, 161, 243, 28},
+                    {IDC_TIME_LABEL, 93, 265, 98, 50},    {IDC_MAS_UP, 386, 193, 62, 50},
+                    {IDC_AEC_RIGHT, 379, 460, 70, 56},    {IDC_AEC_VALUE, 280, 536, 96, 45},
+                    {IDC_SIZE_3, 372, 610, 78, 50},       {IDC_SEPARATOR, 64, 689, 894, 2},
+                    {IDC_LAMP_E, 420, 700, 32, 32},       {IDC_TREE, 529, 215, 428, 460},
                     {IDC_LOGO_BUTTON, 670, 695, 250, 40}, {IDC_DEVICE, 529, 695, 120, 40}};
     for (const auto& e : expected) {
         RECT r = m_run.Rect(e.id);
@@ -102,7 +107,8 @@ TEST_F(PanelTest, LayoutPlacesEveryControlAndTheTextsComeFromTheTable) {
     EXPECT_EQ(m_run.Caption(IDC_AEC_UP), L">");
     EXPECT_EQ(m_run.Caption(IDC_AEC_LEFT), L"");
     std::vector<std::wstring> sizes;
-    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id) sizes.push_back(m_run.Caption(id));
+    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id)
+        sizes.push_back(m_run.Caption(id));
     EXPECT_EQ(sizes, (std::vector<std::wstring>{L"P", L"S", L"M", L"L"}));
     // No stand panel: the device button stays hidden; lamp G is hidden too. No logo file: the button.
     EXPECT_FALSE(m_run.IsVisible(IDC_DEVICE));
@@ -125,7 +131,8 @@ TEST_F(PanelTest, LayoutPlacesEveryControlAndTheTextsComeFromTheTable) {
 TEST_F(PanelTest, VeterinarySettingRelabelsThePatientSizes) {
     StartPanel("IsVet=1\r\n");
     std::vector<std::wstring> sizes;
-    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id) sizes.push_back(m_run.Caption(id));
+    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id)
+        sizes.push_back(m_run.Caption(id));
     EXPECT_EQ(sizes, (std::vector<std::wstring>{L"S", L"M", L"L", L"XL"}));
 }
 
@@ -221,21 +228,37 @@ TEST_F(PanelTest, WrongSizesAndForeignCodesChangeNothing) {
     auto tree = wire::TreeCommand{1, 7, L"Exam"}.Encode();
     tree.pop_back();
     ASSERT_TRUE(m_run.Send(wire::CDC_TREE, Span(tree)));
+    // Every record one byte short or long, sent raw from inside the panel's process (no marshalling):
+    // ignored, and nothing is read past the bytes given (a read past them would fault the run).
+    const std::pair<std::uint32_t, std::size_t> records[] = {
+        {wire::CDC_TREE, 520}, {wire::CDC_EXPOSURE, 128}, {wire::CDC_LAMPS, 268}, {wire::CDC_REVIEW_SHOW, 20},
+        {wire::CDC_SDK_TEXT, 132}, {wire::CDC_SDK_VALUES, 20}, {wire::CDC_STAND_STATUS, 16}};
+    for (const auto& [code, size] : records) {
+        for (std::size_t n : {size - 1, size + 1}) {
+            std::vector<std::uint8_t> junk(n, 0x01);
+            ASSERT_TRUE(m_run.SendRaw(code, static_cast<std::uint32_t>(n), Span(junk))) << code << " " << n;
+        }
+        // A size with no record behind it.
+        ASSERT_TRUE(m_run.SendRaw(code, static_cast<std::uint32_t>(size), std::nullopt)) << code;
+    }
+    EXPECT_TRUE(::IsWindowVisible(m_run.Panel()));
     EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"");
     EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"sidecar_pBtn_aec");
     EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_gray");
     EXPECT_TRUE(m_run.TreeRows(IDC_TREE).empty());
     EXPECT_TRUE(m_run.Reports().empty());
+    // The panel still answers a good command.
+    SendExposure(Exposure(1));
+    EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"81");
 }
 
 TEST_F(PanelTest, EveryButtonReportsItsCodeInTheSizeField) {
     StartPanel();
     SendExposure(Exposure(2, 1));  // AEC: everything but the time row enabled
     const std::pair<int, std::uint32_t> buttons[] = {
-        {IDC_KVP_DOWN, 1}, {IDC_KVP_UP, 2},     {IDC_MA_DOWN, 3},    {IDC_MA_UP, 4},
-        {IDC_MAS_DOWN, 5}, {IDC_MAS_UP, 6},     {IDC_AEC_DOWN, 9},   {IDC_AEC_UP, 10},
-        {IDC_AEC_LEFT, 11}, {IDC_AEC_CENTER, 12}, {IDC_AEC_RIGHT, 13}, {IDC_MODE_MAS, 14},
-        {IDC_MODE_MS, 15}, {IDC_MODE_AEC, 16}};
+        {IDC_KVP_DOWN, 1},   {IDC_KVP_UP, 2},    {IDC_MA_DOWN, 3},  {IDC_MA_UP, 4},     {IDC_MAS_DOWN, 5},
+        {IDC_MAS_UP, 6},     {IDC_AEC_DOWN, 9},  {IDC_AEC_UP, 10},  {IDC_AEC_LEFT, 11}, {IDC_AEC_CENTER, 12},
+        {IDC_AEC_RIGHT, 13}, {IDC_MODE_MAS, 14}, {IDC_MODE_MS, 15}, {IDC_MODE_AEC, 16}};
     for (const auto& [id, code] : buttons) {
         auto reports = PressAndCollect(id);
         ASSERT_EQ(reports.size(), 1u) << id;
@@ -274,7 +297,8 @@ TEST_F(PanelTest, PatientSizeIsRequestedOnceAndShownOnlyFromTheConsole) {
     SendExposure(Exposure(2, 1, {0, 0, 0}, 2));
     EXPECT_TRUE(PressAndCollect(IDC_SIZE_1).empty());  // still the last requested size
     SendExposure(Exposure(2, 1, {0, 0, 0}, 4));
-    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id) EXPECT_EQ(m_run.SkinElement(id), L"sidecar_pBtn_psml");
+    for (int id = IDC_SIZE_0; id <= IDC_SIZE_3; ++id)
+        EXPECT_EQ(m_run.SkinElement(id), L"sidecar_pBtn_psml");
 }
 
 TEST_F(PanelTest, TreeMirrorsTheConsoleAndReportsEverySelectionChange) {
@@ -292,8 +316,8 @@ TEST_F(PanelTest, TreeMirrorsTheConsoleAndReportsEverySelectionChange) {
     EXPECT_EQ(rows[2].selectedImage, 3);
     EXPECT_EQ(rows[4].image, 0);
     EXPECT_EQ(rows[1].param, 101);
-    EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:Chest", L"1:PA:R", L"1:LAT:Y", L"0:Hand",
-                                                      L"1::Y first only"}));
+    EXPECT_EQ(TreeTexts(),
+              (std::vector<std::wstring>{L"0:Chest", L"1:PA:R", L"1:LAT:Y", L"0:Hand", L"1::Y first only"}));
 
     // Mark done and pending.
     SendTree(4, 101);
@@ -316,7 +340,8 @@ TEST_F(PanelTest, TreeMirrorsTheConsoleAndReportsEverySelectionChange) {
     ASSERT_TRUE(cmd);
     EXPECT_EQ(cmd->op, 3);
     EXPECT_EQ(cmd->itemData, 201);
-    EXPECT_TRUE(std::all_of(report.bytes.begin() + 8, report.bytes.end(), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(report.bytes.begin() + 8, report.bytes.end(), [](std::uint8_t b) { return b == 0; }));
     m_run.ClearReports();
     SendTree(3, 201);
     SendTree(3, 999);  // no such row
@@ -399,6 +424,90 @@ TEST_F(PanelTest, ReportsAreDroppedWithoutAConsoleAndReachOneThatComesBack) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].console, second);
     EXPECT_EQ(reports[0].cbData, 1u);
+}
+
+TEST_F(PanelTest, StandSettingChoosesTheStandPanelAndTheTreeHeight) {
+    // The SDK panel: hidden in the tree's place; the device button switches between them.
+    StartPanel("[KOVESDK]\r\nKOVESDK=1\r\n");
+    HWND sdk = ::FindWindowExW(m_run.Panel(), nullptr, nullptr, nullptr);
+    for (; sdk; sdk = ::FindWindowExW(m_run.Panel(), sdk, nullptr, nullptr)) {
+        if (::GetDlgItem(sdk, IDC_SDK_MOVE))
+            break;
+    }
+    ASSERT_NE(sdk, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(sdk));
+    // TYPE absent: the row is revealed (its own style; the panel around it is still hidden).
+    EXPECT_TRUE(::GetWindowLongW(::GetDlgItem(sdk, IDC_SDK_SIDEXT_LABEL), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(m_run.IsVisible(IDC_DEVICE));
+    EXPECT_EQ(m_run.Rect(IDC_TREE).bottom - m_run.Rect(IDC_TREE).top, 460);
+    RECT r{};
+    ::GetWindowRect(sdk, &r);
+    ::MapWindowPoints(nullptr, m_run.Panel(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 529);
+    EXPECT_EQ(r.top, 215);
+    EXPECT_EQ(r.right - r.left, 428);
+    EXPECT_EQ(r.bottom - r.top, 460);
+
+    EXPECT_EQ(m_run.Caption(IDC_DEVICE), L"Show Device");
+    ASSERT_TRUE(m_run.Press(IDC_DEVICE));
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_EQ(m_run.Caption(IDC_DEVICE), L"Hide Device");
+    EXPECT_TRUE(::IsWindowVisible(sdk));
+    EXPECT_FALSE(m_run.IsVisible(IDC_TREE));
+    ASSERT_TRUE(m_run.Press(IDC_DEVICE));
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_EQ(m_run.Caption(IDC_DEVICE), L"Show Device");
+    EXPECT_FALSE(::IsWindowVisible(sdk));
+    EXPECT_TRUE(m_run.IsVisible(IDC_TREE));
+
+    // The review view always comes back to the tree state.
+    ASSERT_TRUE(m_run.Press(IDC_DEVICE));
+    ASSERT_TRUE(m_run.Sync());
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+    EXPECT_EQ(m_run.Caption(IDC_DEVICE), L"Show Device");
+    EXPECT_TRUE(m_run.IsVisible(IDC_TREE));
+    EXPECT_FALSE(::IsWindowVisible(sdk));
+}
+
+TEST_F(PanelTest, SdkTypeTwoKeepsTheSidExtensionRowHidden) {
+    StartPanel("[KOVESDK]\r\nKOVESDK=1\r\nTYPE=2\r\n");
+    HWND sdk = nullptr;
+    for (HWND w = ::FindWindowExW(m_run.Panel(), nullptr, nullptr, nullptr); w;
+         w = ::FindWindowExW(m_run.Panel(), w, nullptr, nullptr)) {
+        if (::GetDlgItem(w, IDC_SDK_MOVE))
+            sdk = w;
+    }
+    ASSERT_NE(sdk, nullptr);
+    EXPECT_FALSE(::GetWindowLongW(::GetDlgItem(sdk, IDC_SDK_SIDEXT_VALUE), GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(PanelTest, CeilingStandSitsUnderAShorterTreeAndStopsOnEveryViewSwitch) {
+    StartPanel("[KOVESDK]\r\nKOVESDK=3\r\n");
+    EXPECT_FALSE(m_run.IsVisible(IDC_DEVICE));
+    EXPECT_EQ(m_run.Rect(IDC_TREE).bottom - m_run.Rect(IDC_TREE).top, 310);
+    m_run.ClearReports();
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+    ASSERT_TRUE(m_run.Sync());
+    // The stop command goes out while the console's own message is being handled.
+    ASSERT_EQ(m_run.Reports().size(), 1u);
+    const Report& stop = m_run.Reports()[0];
+    EXPECT_EQ(stop.code, wire::CDC_STAND_STATUS);
+    ASSERT_EQ(stop.bytes.size(), 16u);
+    EXPECT_EQ(stop.bytes[0], 10);
+    EXPECT_EQ(stop.bytes[12], 1);
+}
+
+TEST_F(PanelTest, OtherStandSettingsHaveNoStandPanel) {
+    StartPanel("[KOVESDK]\r\nKOVESDK=4\r\n");
+    EXPECT_EQ(::FindWindowExW(m_run.Panel(), nullptr, L"#32770", nullptr), nullptr);
+    EXPECT_FALSE(m_run.IsVisible(IDC_DEVICE));
+    auto values = wire::SdkValues{{1, 2, 3, 4, 5}}.Encode();
+    ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, Span(values)));
+    std::vector<std::uint8_t> status(16, 0);
+    ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, Span(status)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_TRUE(m_run.Reports().empty());
 }
 
 }  // namespace
