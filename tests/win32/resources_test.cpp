@@ -25,7 +25,7 @@ constexpr bool kHidden = false;
 constexpr bool kEnabled = true;
 constexpr bool kDisabled = false;
 
-struct ControlSpec {
+struct ControlWant {
     int id;
     Kind kind;
     const wchar_t* caption;  // nullptr: not checked
@@ -129,18 +129,18 @@ std::vector<HWND> DirectChildren(HWND parent) {
 }
 
 // Checks one control against its row.
-void ExpectControl(HWND dialog, const ControlSpec& spec) {
-    SCOPED_TRACE("control id " + std::to_string(spec.id));
-    HWND hWnd = ::GetDlgItem(dialog, spec.id);
+void ExpectControl(HWND dialog, const ControlWant& want) {
+    SCOPED_TRACE("control id " + std::to_string(want.id));
+    HWND hWnd = ::GetDlgItem(dialog, want.id);
     EXPECT_NE(hWnd, nullptr);
     if (!hWnd)
         return;
 
-    EXPECT_EQ(_wcsicmp(ClassOf(hWnd).c_str(), ClassFor(spec.kind)), 0)
+    EXPECT_EQ(_wcsicmp(ClassOf(hWnd).c_str(), ClassFor(want.kind)), 0)
         << "class " << std::string(ClassOf(hWnd).begin(), ClassOf(hWnd).end());
     const DWORD style = static_cast<DWORD>(::GetWindowLongW(hWnd, GWL_STYLE));
     EXPECT_TRUE(style & WS_CHILD);
-    switch (spec.kind) {
+    switch (want.kind) {
         case Kind::Push:
             EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON));
             break;
@@ -171,18 +171,18 @@ void ExpectControl(HWND dialog, const ControlSpec& spec) {
         case Kind::Tree:
             break;
     }
-    if (spec.caption) {
-        EXPECT_EQ(WindowText(hWnd), spec.caption);
+    if (want.caption) {
+        EXPECT_EQ(WindowText(hWnd), want.caption);
     }
-    EXPECT_EQ((style & WS_VISIBLE) != 0, spec.shown);
-    EXPECT_EQ((style & WS_DISABLED) == 0, spec.enabled);
+    EXPECT_EQ((style & WS_VISIBLE) != 0, want.shown);
+    EXPECT_EQ((style & WS_DISABLED) == 0, want.enabled);
 }
 
 // Every row of the table exists as specified, and the template holds no control beyond the table.
-void ExpectControls(HWND dialog, const std::vector<ControlSpec>& specs) {
-    for (const ControlSpec& spec : specs)
-        ExpectControl(dialog, spec);
-    EXPECT_EQ(DirectChildren(dialog).size(), specs.size());
+void ExpectControls(HWND dialog, const std::vector<ControlWant>& wants) {
+    for (const ControlWant& want : wants)
+        ExpectControl(dialog, want);
+    EXPECT_EQ(DirectChildren(dialog).size(), wants.size());
 }
 
 RECT RectInParent(HWND hWnd) {
@@ -248,7 +248,7 @@ TEST_F(ResourcesTest, MainPanelIsAVisibleCaptionedPopupTitledSidecar) {
 TEST_F(ResourcesTest, MainPanelHoldsEveryControlWithItsClassCaptionAndState) {
     CTemplateWindow panel(IDD_SIDECAR_DIALOG, nullptr);
     ASSERT_NE(panel.get(), nullptr);
-    const std::vector<ControlSpec> controls = {
+    const std::vector<ControlWant> controls = {
         // exposure rows: label, down, value, up
         {IDC_KVP_LABEL, Kind::Push, L"kVp", kShown, kEnabled},
         {IDC_KVP_DOWN, Kind::Push, L"down", kShown, kEnabled},
@@ -336,7 +336,7 @@ TEST_F(ResourcesTest, ReviewDialogIsAHiddenCaptionedPopupWithItsControls) {
     EXPECT_EQ(style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
     EXPECT_EQ(WindowText(review.get()), L"Sidecar");
 
-    const std::vector<ControlSpec> controls = {
+    const std::vector<ControlWant> controls = {
         {IDC_REVIEW_PICTURE, Kind::Picture, nullptr, kShown, kEnabled},
         {IDC_REVIEW_FRAME, Kind::Frame, nullptr, kHidden, kEnabled},
         {IDC_REVIEW_PATIENT_GROUP, Kind::Group, nullptr, kShown, kEnabled},
@@ -391,7 +391,7 @@ TEST_F(ResourcesTest, MessageBoxTemplateHasItsTextAndHiddenButtons) {
     EXPECT_EQ(WindowText(box.get()), L"Message");
     ExpectClientSizeInDlu(box, 299, 132);
 
-    const std::vector<ControlSpec> controls = {
+    const std::vector<ControlWant> controls = {
         {IDC_MSGBOX_TEXT, Kind::Text, nullptr, kShown, kEnabled},
         {IDOK, Kind::DefPush, L"OK", kHidden, kEnabled},
         {IDCANCEL, Kind::Push, L"Cancel", kHidden, kEnabled},
@@ -434,7 +434,7 @@ TEST_F(ResourcesTest, StandSdkPanelControlsFollowTheRowRule) {
     CTemplateWindow sdk(IDD_STAND_SDK, host.get());
     ASSERT_NE(sdk.get(), nullptr);
 
-    std::vector<ControlSpec> specs = {
+    std::vector<ControlWant> wants = {
         {IDC_SDK_CONNECTION, Kind::Push, L"CON", kShown, kEnabled},
         {IDC_SDK_STATUS, Kind::Push, L"--", kShown, kEnabled},
         {IDC_SDK_AUTO_MOVE, Kind::AutoCheck, L"Auto Move", kHidden, kDisabled},
@@ -453,16 +453,16 @@ TEST_F(ResourcesTest, StandSdkPanelControlsFollowTheRowRule) {
         const int first = IDC_SDK_FIRST_ROW + 4 * r;
         const bool shown = r < 4;  // the SID EXT. row is revealed at run time
         const int y = kSdkRows[r].y;
-        specs.push_back({first, Kind::Push, kSdkRows[r].label, shown, kEnabled});
-        specs.push_back({first + 1, Kind::Push, L"--", shown, kEnabled});
-        specs.push_back({first + 2, Kind::Push, L"<", shown, kEnabled});
-        specs.push_back({first + 3, Kind::Push, L">", shown, kEnabled});
+        wants.push_back({first, Kind::Push, kSdkRows[r].label, shown, kEnabled});
+        wants.push_back({first + 1, Kind::Push, L"--", shown, kEnabled});
+        wants.push_back({first + 2, Kind::Push, L"<", shown, kEnabled});
+        wants.push_back({first + 3, Kind::Push, L">", shown, kEnabled});
         placed.push_back({first, {25, y, 75, 27}});
         placed.push_back({first + 1, {157, y, 60, 27}});
         placed.push_back({first + 2, {112, y, 37, 27}});
         placed.push_back({first + 3, {226, y, 37, 27}});
     }
-    ExpectControls(sdk.get(), specs);
+    ExpectControls(sdk.get(), wants);
     ExpectPlaced(sdk, placed);
 }
 
@@ -486,7 +486,7 @@ TEST_F(ResourcesTest, CeilingPanelShowsTwoRowsAndHidesTheModeButtons) {
     CHostWindow host;
     CTemplateWindow ceiling(IDD_CEILING_STAND, host.get());
     ASSERT_NE(ceiling.get(), nullptr);
-    const std::vector<ControlSpec> controls = {
+    const std::vector<ControlWant> controls = {
         {IDC_CEIL_SID_LABEL, Kind::Push, L"SID", kShown, kEnabled},
         {IDC_CEIL_SID_VALUE, Kind::Push, L"--", kShown, kEnabled},
         {IDC_CEIL_UP, Kind::Push, L"UP", kShown, kEnabled},
