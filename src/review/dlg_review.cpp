@@ -1,19 +1,148 @@
 #include "review/dlg_review.h"
 
+#include <optional>
+
 #include "app/sidecar_app.h"
+#include "controls/base_bitmap.h"
+#include "msgbox/msg_box_ex.h"
+#include "panel/sidecar_dlg.h"
 #include "resources/resource.h"
+#include "review/review_fit.h"
+#include "review/shared_picture.h"
+
+SIDECAR_MESSAGE_MAP(CDlgReview, CDialog, M::Command<&CDlgReview::OnSave>(IDOK),
+                    M::Command<&CDlgReview::OnCancelPressed>(IDCANCEL))
+
+namespace {
+constexpr int kPictureLayer = 0;
+constexpr std::uint32_t kConfirmStyle = 4;  // Yes and No, question icon
+}  // namespace
 
 CDlgReview::CDlgReview() : CDialog(IDD_REVIEW) {}
 
-CDlgReview::~CDlgReview() { DestroyWindow(); }
+CDlgReview::~CDlgReview() {
+    DestroyWindow();
+}
+
+void CDlgReview::DoDataExchange(CDataExchange& dx) {
+    dx.Control(IDC_REVIEW_PICTURE, m_picture);
+    dx.Control(IDC_REVIEW_ID_LABEL, m_labelId);
+    dx.Control(IDC_REVIEW_NAME_LABEL, m_labelName);
+    dx.Control(IDC_REVIEW_ACCNO_LABEL, m_labelAccession);
+    dx.Control(IDC_REVIEW_STUDY_LABEL, m_labelStudy);
+    dx.Control(IDOK, m_btnSave);
+    dx.Control(IDCANCEL, m_btnCancel);
+    dx.Control(IDC_REVIEW_PATIENT_ID, m_valueId);
+    dx.Control(IDC_REVIEW_PATIENT_NAME, m_valueName);
+    dx.Control(IDC_REVIEW_ACCESSION_NO, m_valueAccession);
+    dx.Control(IDC_REVIEW_STUDY, m_valueStudy);
+}
 
 BOOL CDlgReview::OnInitDialog() {
     CDialog::OnInitDialog();
     SetWindowText(L"Sidecar");
+
+    for (CStaticEx* label : {&m_labelId, &m_labelName, &m_labelAccession, &m_labelStudy}) {
+        label->SetTextFont(theApp.m_szFontName, theApp.m_nFontSize, 700, FALSE);
+    }
+    for (CButtonSTEx2* button : {&m_btnSave, &m_btnCancel}) {
+        button->SetFont(theApp.m_fontNormal.Get(), TRUE);
+        ApplySkin(button->m_hWnd, L"testBtn0001");
+    }
+    for (CButtonSTEx2* value : {&m_valueId, &m_valueName, &m_valueAccession, &m_valueStudy}) {
+        value->SetFont(theApp.m_fontNormal.Get(), TRUE);
+        ApplySkin(value->m_hWnd, L"sidecar_stcBtnL");
+    }
+
+    // The main panel's place.
     ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+
+    m_labelId.SetWindowText(GetText(IDS_ID));
+    m_labelName.SetWindowText(GetText(IDS_NAME));
+    m_labelAccession.SetWindowText(GetText(IDS_ACCNO));
+    m_labelStudy.SetWindowText(GetText(IDS_STUDY));
+    m_btnSave.SetWindowText(GetText(IDS_SAVE));
+    m_btnCancel.SetWindowText(GetText(IDS_CANCEL));
     return TRUE;
 }
 
-void CDlgReview::LoadReviewLabels() {}
+void CDlgReview::LoadReviewLabels() {
+    if (!m_pPanel)
+        return;
+    m_valueId.SetWindowText(m_pPanel->m_strPatientId);
+    m_valueName.SetWindowText(m_pPanel->m_strPatientName);
+    m_valueAccession.SetWindowText(m_pPanel->m_strAccessionNo);
+    m_valueStudy.SetWindowText(m_pPanel->m_strStudy);
+}
 
-void CDlgReview::LoadReviewPicture(int, int, int, int, int) {}
+void CDlgReview::LoadReviewPicture(int width, int height, int bitDepth, int windowWidth, int windowLevel) {
+    // The sizes come from any sender: nothing is read unless the view holds every byte they describe. The
+    // pixels go from the view straight into the picture's section, which is the buffer of this read.
+    CSharedPicture shared(kReviewMappingName);
+    std::optional<std::uint32_t> bytes = ReviewPictureBytes(width, height);
+    const BYTE* pixels = bytes ? shared.Bytes(*bytes) : nullptr;
+    ShowPicture(pixels, pixels ? shared.ViewSize() : 0, width, height, bitDepth, windowWidth, windowLevel);
+}
+
+void CDlgReview::ShowPicture(const BYTE* pixels, std::uint64_t available, int width, int height, int bitDepth,
+                             int windowWidth, int windowLevel) {
+    if (m_picture.FindLayer(kPictureLayer))
+        m_picture.RemoveLayer(kPictureLayer);
+    m_picture.SetBackground(false, false);
+    const RECT client = m_picture.GetClientRect();
+
+    CLayerInfo layer;
+    layer.m_nID = kPictureLayer;
+    layer.m_nSrcWidth = width;
+    layer.m_nSrcHeight = height;
+    layer.m_nBitDepth = bitDepth;
+    layer.m_nWindowWidth = windowWidth;
+    layer.m_nWindowLevel = windowLevel;
+
+    bool built = false;
+    if (pixels && ReviewPictureFits(width, height, available)) {
+        // The 8-bit section lives only until its 24-bit copy exists.
+        CBaseBitmap grey;
+        built = grey.SetGreyPixels(pixels, width, height) && CopyBitmap(grey.m_bmp, layer.m_bmp);
+    }
+    if (!built) {
+        // Nothing to show: an empty control on its black background.
+        m_picture.Refresh();
+        m_picture.EnableLayerTips(true);
+        return;
+    }
+
+    const SIZE dim = RecordedDimension(layer.m_bmp);
+    const CReviewFit fit = FitReviewPicture(width, height, dim.cx, dim.cy, client.right - client.left,
+                                            client.bottom - client.top);
+    layer.m_ptOrigin = {fit.x, fit.y};
+    m_picture.BuildLayerRegion(&layer);
+    ::OffsetRgn(layer.m_rgn.Get(), layer.m_ptOrigin.x, layer.m_ptOrigin.y);
+
+    // Our layer is discarded right after: the control takes it over instead of copying it.
+    m_picture.AddLayer(std::move(layer));
+    m_picture.ShowLayer(kPictureLayer, true);
+    m_picture.Refresh();
+    m_picture.EnableLayerTips(true);
+}
+
+void CDlgReview::OnSave() {
+    if (m_pPanel)
+        m_pPanel->SendReviewResult(1);
+}
+
+void CDlgReview::OnCancelPressed() {
+    // A second Cancel while the question is open would stack a second question: one answer is enough.
+    if (!m_pPanel || m_bConfirming)
+        return;
+    m_bConfirming = true;
+    CMsgBoxEx box(nullptr, GetText(IDS_CANCEL_IMAGE), GetText(IDS_REVIEW), kConfirmStyle);
+    INT_PTR answer = box.DoModal();
+    m_bConfirming = false;
+    // Yes, Escape (2) or anything but No confirms.
+    if (answer == IDNO)
+        return;
+    m_pPanel->SendReviewResult(0);
+    m_pPanel->ShowWindow(SW_SHOW);
+    ShowWindow(SW_HIDE);
+}

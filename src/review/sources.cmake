@@ -3,4 +3,5 @@ list(APPEND SIDECAR_CORE_SOURCES
 )
 list(APPEND SIDECAR_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/dlg_review.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/shared_picture.cpp
 )

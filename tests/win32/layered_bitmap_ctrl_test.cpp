@@ -9,6 +9,7 @@
 #include "controls/base_bitmap.h"
 #include "controls/layered_bitmap_ctrl.h"
 #include "resources/resource.h"
+#include "review/dlg_review.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
 
@@ -544,35 +545,56 @@ TEST(LayeredBitmapCtrl, BackgroundIsTheDialogFaceUnderADialogTheWindowColourElse
     EXPECT_FALSE(host.ctrl.ComposedBitmap()) << "no redraw asked";
 }
 
-TEST(LayeredBitmapCtrl, ReplacingThePictureAThousandTimesKeepsTheGdiCountLevel) {
-    CHost host(160, 120);
-    CLayeredBitmapCtrl& c = host.ctrl;
-    std::vector<BYTE> picture(96 * 64);
+TEST(ReviewPicture, AThousandPicturesGoodAndBadKeepTheGdiCountLevel) {
+    // The review dialog's own sequence (remove, black background, grey section, 24-bit copy, fit, region,
+    // add, show, refresh, tips), with pictures of changing sizes and inputs that leave the control empty.
+    CDlgReview dlg;
+    ASSERT_TRUE(dlg.Create(IDD_REVIEW));
+    dlg.ShowWindow(SW_SHOW);
+    // A small picture control keeps a thousand compositions quick; the steps are the same at any size.
+    ::MoveWindow(dlg.GetDlgItem(IDC_REVIEW_PICTURE), 5, 5, 200, 150, TRUE);
+    std::vector<BYTE> picture(160 * 120);
     for (std::size_t i = 0; i < picture.size(); ++i)
         picture[i] = static_cast<BYTE>(i * 7);
-    auto cycle = [&] {
-        if (c.FindLayer(0))
-            c.RemoveLayer(0);
-        c.SetBackground(false, false);
-        CLayerInfo layer;
-        CBaseBitmap grey;
-        grey.SetGreyPixels(picture.data(), 96, 64);
-        CopyBitmap(grey.m_bmp, layer.m_bmp);
-        layer.m_ptOrigin = {12, 0};
-        c.BuildLayerRegion(&layer);
-        ::OffsetRgn(layer.m_rgn.Get(), 12, 0);
-        c.AddLayer(layer);
-        c.ShowLayer(0, true);
-        c.Refresh();
-        c.EnableLayerTips(true);
-        ::UpdateWindow(c.m_hWnd);
+    auto cycle = [&](int i) {
+        switch (i % 4) {
+            case 0:
+                dlg.ShowPicture(picture.data(), picture.size(), 160, 120, 14, 16383, 8192);
+                break;
+            case 1:
+                dlg.ShowPicture(picture.data(), picture.size(), 120, 160, 12, 4095, 2048);
+                break;
+            case 2:
+                dlg.ShowPicture(picture.data(), picture.size() - 1, 160, 120, 14, 1, 1);
+                break;
+            default:
+                dlg.ShowPicture(nullptr, 0, 160, 120, 14, 1, 1);
+                break;
+        }
+        ::UpdateWindow(dlg.m_hWnd);
     };
-    cycle();
-    long level = GdiLiveObjects();
-    for (int i = 0; i < 1000; ++i)
-        cycle();
-    EXPECT_EQ(GdiLiveObjects(), level);
-    EXPECT_EQ(c.Layers().size(), 1u);
+    cycle(0);
+    ASSERT_EQ(dlg.PictureControl().Layers().size(), 1u);
+    const long level = GdiLiveObjects();
+    for (int i = 1; i <= 1000; ++i) {
+        cycle(i);
+        if (i % 4 == 0)
+            ASSERT_EQ(GdiLiveObjects(), level) << "after cycle " << i;
+    }
+    // A refused picture leaves the control empty; the next good one is layer 0 with the console's values.
+    cycle(2);
+    EXPECT_TRUE(dlg.PictureControl().Layers().empty());
+    EXPECT_EQ(GdiLiveObjects(), level - 2) << "the layer's bitmap and region went with it";
+    cycle(1);
+    ASSERT_EQ(dlg.PictureControl().Layers().size(), 1u);
+    const CLayerInfo* shown = &dlg.PictureControl().Layers()[0];
+    EXPECT_EQ(shown->m_nSrcWidth, 120);
+    EXPECT_EQ(shown->m_nBitDepth, 12);
+    EXPECT_EQ(shown->m_nWindowWidth, 4095);
+    EXPECT_EQ(shown->m_nWindowLevel, 2048);
+    EXPECT_TRUE(shown->m_bVisible);
+    EXPECT_TRUE(dlg.PictureControl().TipsEnabled());
+    dlg.DestroyWindow();
 }
 
 }  // namespace
