@@ -1,6 +1,9 @@
 #include "skin/skin_file.h"
 
 #include <algorithm>
+#include <map>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -82,11 +85,11 @@ std::optional<CSkinColor> ParseColor(std::string_view v) {
                       static_cast<uint8_t>(channel[2])};
 }
 
-std::optional<CSkinBorder> ParseBorder(std::string_view v) {
+std::optional<CSkinTone> ParseTone(std::string_view v) {
     if (EqualsNoCase(v, "none"))
-        return CSkinBorder{true, {}};
+        return CSkinTone{true, {}};
     if (auto color = ParseColor(v))
-        return CSkinBorder{false, *color};
+        return CSkinTone{false, *color};
     return std::nullopt;
 }
 
@@ -115,6 +118,24 @@ std::optional<CSkinAlign> ParseAlign(std::string_view v) {
     return std::nullopt;
 }
 
+std::optional<CSkinGlyph> ParseGlyph(std::string_view v) {
+    static constexpr std::pair<std::string_view, CSkinGlyph> kNames[] = {
+        {"none", CSkinGlyph::kNone},
+        {"warning", CSkinGlyph::kWarning},
+        {"question", CSkinGlyph::kQuestion},
+        {"information", CSkinGlyph::kInformation},
+        {"error", CSkinGlyph::kError},
+        {"field_left", CSkinGlyph::kFieldLeft},
+        {"field_center", CSkinGlyph::kFieldCenter},
+        {"field_right", CSkinGlyph::kFieldRight},
+    };
+    for (const auto& [name, glyph] : kNames) {
+        if (EqualsNoCase(v, name))
+            return glyph;
+    }
+    return std::nullopt;
+}
+
 enum class CApplied { kDone, kDuplicate, kBadValue };
 
 template <typename T>
@@ -132,14 +153,16 @@ struct CKeyRule {
 };
 
 constexpr CKeyRule kKeyRules[] = {
-    {"face", [](CSkinPaint& p, std::string_view v) { return Assign(p.face, ParseColor(v)); }},
+    {"face", [](CSkinPaint& p, std::string_view v) { return Assign(p.face, ParseTone(v)); }},
     {"face2", [](CSkinPaint& p, std::string_view v) { return Assign(p.face2, ParseColor(v)); }},
-    {"border", [](CSkinPaint& p, std::string_view v) { return Assign(p.border, ParseBorder(v)); }},
+    {"border", [](CSkinPaint& p, std::string_view v) { return Assign(p.border, ParseTone(v)); }},
     {"text", [](CSkinPaint& p, std::string_view v) { return Assign(p.text, ParseColor(v)); }},
     {"radius", [](CSkinPaint& p, std::string_view v) { return Assign(p.radius, ParseBounded(v, 32)); }},
     {"border_width",
      [](CSkinPaint& p, std::string_view v) { return Assign(p.borderWidth, ParseBounded(v, 8)); }},
     {"align", [](CSkinPaint& p, std::string_view v) { return Assign(p.align, ParseAlign(v)); }},
+    {"glyph", [](CSkinPaint& p, std::string_view v) { return Assign(p.glyph, ParseGlyph(v)); }},
+    {"glyph_color", [](CSkinPaint& p, std::string_view v) { return Assign(p.glyphColor, ParseColor(v)); }},
 };
 
 // The paint a key writes to: the normal one, or a state's for "pressed.", "focused." and "disabled." keys.
@@ -159,10 +182,31 @@ CSkinPaint* PaintForKey(CSkinLook& look, std::string_view& name) {
     return nullptr;
 }
 
-template <typename T>
-void Overlay(std::optional<T>& base, const std::optional<T>& over) {
-    if (over)
-        base = over;
+// Calls f(mine, theirs) for every field of two paints, so that overlaying and inheriting name each field
+// once.
+template <typename F>
+void ForEachField(CSkinPaint& mine, const CSkinPaint& theirs, F f) {
+    f(mine.face, theirs.face);
+    f(mine.face2, theirs.face2);
+    f(mine.border, theirs.border);
+    f(mine.text, theirs.text);
+    f(mine.radius, theirs.radius);
+    f(mine.borderWidth, theirs.borderWidth);
+    f(mine.align, theirs.align);
+    f(mine.glyph, theirs.glyph);
+    f(mine.glyphColor, theirs.glyphColor);
+}
+
+// Fills what a look leaves unset from its base, state by state.
+void Inherit(CSkinLook& look, const CSkinLook& base) {
+    auto fill = [](auto& mine, const auto& theirs) {
+        if (!mine)
+            mine = theirs;
+    };
+    ForEachField(look.normal, base.normal, fill);
+    ForEachField(look.pressed, base.pressed, fill);
+    ForEachField(look.focused, base.focused, fill);
+    ForEachField(look.disabled, base.disabled, fill);
 }
 
 class CParser {
@@ -190,9 +234,54 @@ class CParser {
         Key(nLine, key, Trim(line.substr(eq + 1)));
     }
 
-    CSkinFile Take() { return std::move(m_file); }
+    CSkinFile Take() {
+        ResolveBases();
+        return std::move(m_file);
+    }
 
   private:
+    struct CBase {
+        std::string name;  // lower case, as the file keys its sections
+        size_t nLine = 0;
+        bool bResolved = false;
+    };
+
+    // Applies every "base" key, bases first; a chain is followed without recursion so that no file can
+    // exhaust the stack, and only as far as the first section already complete, so each is walked once. A
+    // base that names no section, or a chain that comes back to itself, is reported at its line and ignored.
+    void ResolveBases() {
+        for (auto& [name, base] : m_mapBases) {
+            std::vector<std::string> chain{name};
+            std::unordered_set<std::string> seen{name};
+            while (true) {
+                auto it = m_mapBases.find(chain.back());
+                if (it == m_mapBases.end() || it->second.bResolved)
+                    break;
+                CBase& link = it->second;
+                if (!m_file.Find(link.name)) {
+                    Report(link.nLine, CSkinProblem::kUnknownBase);
+                    link.bResolved = true;
+                    break;
+                }
+                if (seen.contains(link.name)) {
+                    Report(link.nLine, CSkinProblem::kBaseCycle);
+                    link.bResolved = true;
+                    break;
+                }
+                seen.insert(link.name);
+                chain.push_back(link.name);
+            }
+            // From the deepest base up: each section inherits from one that is already complete.
+            for (size_t i = chain.size(); i-- > 0;) {
+                auto it = m_mapBases.find(chain[i]);
+                if (it == m_mapBases.end() || it->second.bResolved)
+                    continue;
+                Inherit(m_file.Section(chain[i]), *m_file.Find(it->second.name));
+                it->second.bResolved = true;
+            }
+        }
+    }
+
     void Section(size_t nLine, std::string_view line) {
         std::string_view name =
             line.back() == ']' ? Trim(line.substr(1, line.size() - 2)) : std::string_view();
@@ -202,9 +291,21 @@ class CParser {
             return;
         }
         m_pLook = &m_file.Section(name);
+        m_strSection = LowerAscii(name);
     }
 
     void Key(size_t nLine, std::string_view key, std::string_view value) {
+        if (EqualsNoCase(key, "base")) {
+            if (value.empty() || value.find_first_of("[]") != std::string_view::npos) {
+                Report(nLine, CSkinProblem::kBadValue);
+                return;
+            }
+            auto [it, bNew] = m_mapBases.try_emplace(m_strSection);
+            if (!bNew)
+                Report(nLine, CSkinProblem::kDuplicateKey);
+            it->second = {LowerAscii(value), nLine, false};
+            return;
+        }
         CSkinPaint* pPaint = PaintForKey(*m_pLook, key);
         const CKeyRule* pRule = nullptr;
         for (const CKeyRule& rule : kKeyRules) {
@@ -237,6 +338,8 @@ class CParser {
     std::vector<CSkinDiagnostic>* m_pDiags;
     CSkinFile m_file;
     CSkinLook* m_pLook = nullptr;  // the section being read; stable, the map's nodes do not move
+    std::string m_strSection;      // its name, lower case
+    std::map<std::string, CBase> m_mapBases;
 };
 
 }  // namespace
@@ -257,13 +360,10 @@ CSkinPaint CSkinLook::For(CSkinState state) const {
             break;
     }
     CSkinPaint paint = normal;
-    Overlay(paint.face, pOver->face);
-    Overlay(paint.face2, pOver->face2);
-    Overlay(paint.border, pOver->border);
-    Overlay(paint.text, pOver->text);
-    Overlay(paint.radius, pOver->radius);
-    Overlay(paint.borderWidth, pOver->borderWidth);
-    Overlay(paint.align, pOver->align);
+    ForEachField(paint, *pOver, [](auto& mine, const auto& theirs) {
+        if (theirs)
+            mine = theirs;
+    });
     return paint;
 }
 
@@ -288,6 +388,10 @@ const char* DescribeSkinProblem(CSkinProblem problem) {
             return "unknown key";
         case CSkinProblem::kBadValue:
             return "bad value";
+        case CSkinProblem::kUnknownBase:
+            return "base names no section";
+        case CSkinProblem::kBaseCycle:
+            return "base leads back to its own section";
         case CSkinProblem::kDuplicateKey:
             return "key repeated; the later value is used";
     }

@@ -2,6 +2,19 @@
 // The built-in skin engine's file: an INI-style UTF-8 text whose first line is the signature "SidecarSkin 1",
 // then one [element name] section per look ("[dialog]" gives dialog backgrounds and group boxes) with
 // "key = value" lines and ";" or "#" comment lines. Pure: parsed from bytes, no platform calls.
+//
+// Keys, each also under "pressed.", "focused." and "disabled.":
+//   face = #RRGGBB | none     fill (the top colour of a gradient); none lets the parent show through
+//   face2 = #RRGGBB           bottom colour of a vertical gradient
+//   border = #RRGGBB | none   outline colour
+//   border_width = 0..8       outline width in pixels
+//   radius = 0..32            corner radius in pixels (half the smaller side or more makes a pill or a disc)
+//   text = #RRGGBB            caption colour
+//   align = left | center | right
+//   glyph = none | warning | question | information | error | field_left | field_center | field_right
+//   glyph_color = #RRGGBB     the glyph's body; its marks and outlines take the text colour
+// and, once per section, "base = other section": every key the section leaves unset, in every state, comes
+// from the other section (which may have a base of its own).
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,24 +30,41 @@ struct CSkinColor {
     bool operator==(const CSkinColor&) const = default;
 };
 
-// A border is a colour or explicitly none.
-struct CSkinBorder {
+// A colour or explicitly none (a border, or a face the parent shows through).
+struct CSkinTone {
     bool bNone = false;
     CSkinColor color;
-    bool operator==(const CSkinBorder&) const = default;
+    bool operator==(const CSkinTone&) const = default;
 };
+using CSkinBorder = CSkinTone;
+using CSkinFill = CSkinTone;
 
 enum class CSkinAlign { kLeft, kCenter, kRight };
 
+// A symbol drawn in the middle of the face: the message box's four icons, and the AEC chamber fields (a
+// detector outline with its three fields, the named one filled).
+enum class CSkinGlyph {
+    kNone,
+    kWarning,
+    kQuestion,
+    kInformation,
+    kError,
+    kFieldLeft,
+    kFieldCenter,
+    kFieldRight
+};
+
 // What one section sets for one state; an unset field falls back to the normal state, then to the plain look.
 struct CSkinPaint {
-    std::optional<CSkinColor> face;   // "face": fill colour (top colour when face2 is set)
+    std::optional<CSkinFill> face;    // "face": fill colour (top colour when face2 is set), or none
     std::optional<CSkinColor> face2;  // "face2": bottom colour of a vertical gradient
     std::optional<CSkinBorder> border;
     std::optional<CSkinColor> text;
     std::optional<int> radius;       // 0..32 pixels
     std::optional<int> borderWidth;  // "border_width": 0..8 pixels
     std::optional<CSkinAlign> align;
+    std::optional<CSkinGlyph> glyph;
+    std::optional<CSkinColor> glyphColor;  // "glyph_color"
     bool operator==(const CSkinPaint&) const = default;
 };
 
@@ -70,6 +100,8 @@ enum class CSkinProblem {
     kUnknownKey,
     kBadValue,
     kDuplicateKey,  // the later value was taken
+    kUnknownBase,   // "base" names a section the file does not have
+    kBaseCycle,     // a chain of "base" keys comes back to a section on it
 };
 
 struct CSkinDiagnostic {
@@ -81,5 +113,6 @@ const char* DescribeSkinProblem(CSkinProblem problem);
 
 // Parses a skin file. nullopt when the signature line is missing (a foreign, UTF-16 or empty file). Bad
 // lines, unknown keys and bad values are skipped and reported in diags; they never fail the whole file. A
-// repeated section adds to the earlier one; a repeated key replaces the earlier value.
+// repeated section adds to the earlier one; a repeated key replaces the earlier value. Bases are applied
+// after the whole file is read, so a base may come later in the file.
 std::optional<CSkinFile> ParseSkinFile(std::string_view bytes, std::vector<CSkinDiagnostic>* diags = nullptr);

@@ -2,6 +2,7 @@
 // line must cost only that line, never the whole look.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ std::vector<std::pair<size_t, CSkinProblem>> Problems(const Diags& diags) {
 }
 
 constexpr CSkinColor kRed{0xFF, 0x00, 0x00};
+constexpr CSkinFill kRedFace{false, kRed};
 
 }  // namespace
 
@@ -75,7 +77,7 @@ TEST(SkinFile, ReadsEveryKeyWithCommentsAndBlankLines) {
 
     const CSkinLook* look = file->Find("sidecar_pBtn_aec");
     ASSERT_NE(look, nullptr);
-    EXPECT_EQ(look->normal.face, kRed);
+    EXPECT_EQ(look->normal.face, kRedFace);
     EXPECT_EQ(look->normal.face2, (CSkinColor{0x00, 0xFF, 0x80}));
     EXPECT_EQ(look->normal.border, (CSkinBorder{true, {}}));
     EXPECT_EQ(look->normal.text, (CSkinColor{0x0A, 0x0B, 0x0C}));
@@ -156,7 +158,7 @@ TEST(SkinFile, ReportsMalformedLinesAndKeepsGoing) {
     ASSERT_NE(file->Find("unknown element"), nullptr);
     EXPECT_EQ(file->Find("unknown element")->normal, CSkinPaint{});
     ASSERT_NE(file->Find("ok"), nullptr);
-    EXPECT_EQ(file->Find("ok")->normal.face, kRed);
+    EXPECT_EQ(file->Find("ok")->normal.face, kRedFace);
     EXPECT_EQ(file->Size(), 2u);
     for (const auto& d : diags)
         EXPECT_STRNE(DescribeSkinProblem(d.problem), "");
@@ -179,7 +181,7 @@ TEST(SkinFile, RepeatedSectionsMergeAndRepeatedKeysTakeTheLaterValue) {
               (std::vector<std::pair<size_t, CSkinProblem>>{{7, CSkinProblem::kDuplicateKey}}));
     const CSkinLook* look = file->Find("lamp");
     ASSERT_NE(look, nullptr);
-    EXPECT_EQ(look->normal.face, kRed);
+    EXPECT_EQ(look->normal.face, kRedFace);
     EXPECT_EQ(look->normal.text, (CSkinColor{0, 0, 2}));
     EXPECT_EQ(look->normal.radius, 4);
 }
@@ -198,16 +200,16 @@ TEST(SkinFile, StateOverridesApplyOverTheNormalLook) {
     ASSERT_TRUE(file.has_value());
     const CSkinLook* look = file->Find("btn");
     ASSERT_NE(look, nullptr);
-    EXPECT_EQ(look->normal.face, (CSkinColor{0x10, 0x10, 0x10}));
+    EXPECT_EQ(look->normal.face, (CSkinFill{false, {0x10, 0x10, 0x10}}));
     EXPECT_FALSE(look->normal.border.has_value());
 
     CSkinPaint pressed = look->For(CSkinState::kPressed);
-    EXPECT_EQ(pressed.face, kRed);
+    EXPECT_EQ(pressed.face, kRedFace);
     EXPECT_EQ(pressed.text, (CSkinColor{0x20, 0x20, 0x20}));
     EXPECT_EQ(pressed.radius, 6);
 
     CSkinPaint disabled = look->For(CSkinState::kDisabled);
-    EXPECT_EQ(disabled.face, (CSkinColor{0x10, 0x10, 0x10}));
+    EXPECT_EQ(disabled.face, (CSkinFill{false, {0x10, 0x10, 0x10}}));
     EXPECT_EQ(disabled.text, (CSkinColor{0x80, 0x80, 0x80}));
     EXPECT_EQ(disabled.border, (CSkinBorder{true, {}}));
 
@@ -239,7 +241,7 @@ TEST(SkinFile, SurvivesGarbageHugeLinesAndLargeFiles) {
     auto huge =
         Parse("SidecarSkin 1\n[x]\ntext = #" + std::string(2'000'000, 'a') + "\nface = #FF0000\n", &diags);
     ASSERT_TRUE(huge.has_value());
-    EXPECT_EQ(huge->Find("x")->normal.face, kRed);
+    EXPECT_EQ(huge->Find("x")->normal.face, kRedFace);
 
     std::string big = "SidecarSkin 1\n";
     for (int i = 0; i < 50000; ++i)
@@ -251,4 +253,158 @@ TEST(SkinFile, SurvivesGarbageHugeLinesAndLargeFiles) {
     EXPECT_EQ(many->Size(), 50000u);
     ASSERT_NE(many->Find("element_49999"), nullptr);
     EXPECT_EQ(many->Find("element_49999")->normal.radius, 3);
+}
+
+TEST(SkinFile, ReadsTransparentFacesAndGlyphs) {
+    Diags diags;
+    auto file = Parse(
+        "SidecarSkin 1\n"
+        "[stepper]\n"
+        "face = NONE\n"
+        "pressed.face = #102030\n"
+        "[icon]\n"
+        "glyph = Warning\n"
+        "glyph_color = #F2B134\n"
+        "disabled.glyph = none\n"
+        "[fields]\n"
+        "glyph = field_center\n"
+        "glyph = field-left\n"  // 11
+        "glyph = #FF0000\n"     // 12
+        "glyph_color = none\n"  // 13
+        "face2 = none\n",       // 14: a gradient end is always a colour
+        &diags);
+    ASSERT_TRUE(file.has_value());
+    using P = CSkinProblem;
+    EXPECT_EQ(Problems(diags),
+              (std::vector<std::pair<size_t, CSkinProblem>>{
+                  {11, P::kBadValue}, {12, P::kBadValue}, {13, P::kBadValue}, {14, P::kBadValue}}));
+
+    const CSkinLook* stepper = file->Find("stepper");
+    ASSERT_NE(stepper, nullptr);
+    EXPECT_EQ(stepper->normal.face, (CSkinFill{true, {}}));
+    EXPECT_EQ(stepper->For(CSkinState::kPressed).face, (CSkinFill{false, {0x10, 0x20, 0x30}}));
+    EXPECT_EQ(stepper->For(CSkinState::kDisabled).face, (CSkinFill{true, {}}));
+
+    const CSkinLook* icon = file->Find("icon");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->normal.glyph, CSkinGlyph::kWarning);
+    EXPECT_EQ(icon->normal.glyphColor, (CSkinColor{0xF2, 0xB1, 0x34}));
+    EXPECT_EQ(icon->For(CSkinState::kDisabled).glyph, CSkinGlyph::kNone);
+    EXPECT_EQ(icon->For(CSkinState::kDisabled).glyphColor, (CSkinColor{0xF2, 0xB1, 0x34}));
+    EXPECT_EQ(file->Find("fields")->normal.glyph, CSkinGlyph::kFieldCenter);
+
+    // Every glyph name the format knows.
+    const std::pair<const char*, CSkinGlyph> names[] = {
+        {"none", CSkinGlyph::kNone},
+        {"warning", CSkinGlyph::kWarning},
+        {"question", CSkinGlyph::kQuestion},
+        {"information", CSkinGlyph::kInformation},
+        {"error", CSkinGlyph::kError},
+        {"field_left", CSkinGlyph::kFieldLeft},
+        {"field_center", CSkinGlyph::kFieldCenter},
+        {"field_right", CSkinGlyph::kFieldRight},
+    };
+    for (const auto& [name, glyph] : names) {
+        auto one = Parse(std::string("SidecarSkin 1\n[g]\nglyph = ") + name + "\n");
+        ASSERT_TRUE(one.has_value());
+        EXPECT_EQ(one->Find("g")->normal.glyph, glyph) << name;
+    }
+}
+
+TEST(SkinFile, BasesFillWhatASectionLeavesUnsetStateByState) {
+    Diags diags;
+    auto file = Parse(
+        "SidecarSkin 1\n"
+        "[active]\n"
+        "base = button\n"  // the base comes later in the file
+        "face = #0000FF\n"
+        "[button]\n"
+        "base = shape\n"
+        "face = #333333\n"
+        "text = #EEEEEE\n"
+        "pressed.face = #111111\n"
+        "disabled.text = #777777\n"
+        "[shape]\n"
+        "radius = 7\n"
+        "border = none\n"
+        "[aec1]\n"
+        "base = Active\n"  // names ignore case
+        "glyph = field_center\n",
+        &diags);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(diags.empty());
+
+    const CSkinLook* active = file->Find("active");
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->normal.face, (CSkinFill{false, {0, 0, 0xFF}}));  // its own key wins
+    EXPECT_EQ(active->normal.text, (CSkinColor{0xEE, 0xEE, 0xEE}));
+    EXPECT_EQ(active->normal.radius, 7);  // through two bases
+    EXPECT_EQ(active->normal.border, (CSkinBorder{true, {}}));
+    // A state takes its base's state keys: the base's pressed face is part of what "active" inherits.
+    EXPECT_EQ(active->For(CSkinState::kPressed).face, (CSkinFill{false, {0x11, 0x11, 0x11}}));
+    EXPECT_EQ(active->For(CSkinState::kDisabled).text, (CSkinColor{0x77, 0x77, 0x77}));
+
+    const CSkinLook* aec1 = file->Find("aec1");
+    ASSERT_NE(aec1, nullptr);
+    EXPECT_EQ(aec1->normal.glyph, CSkinGlyph::kFieldCenter);
+    EXPECT_EQ(aec1->normal.face, active->normal.face);
+    EXPECT_EQ(aec1->normal.radius, 7);
+    EXPECT_FALSE(file->Find("shape")->normal.face.has_value());  // bases are not changed by their users
+}
+
+TEST(SkinFile, ReportsBrokenBasesAndKeepsTheSectionsOwnKeys) {
+    Diags diags;
+    auto file = Parse(
+        "SidecarSkin 1\n"
+        "[a]\n"
+        "base = b\n"  // 3
+        "face = #000001\n"
+        "[b]\n"
+        "base = a\n"  // 6: back to a
+        "text = #000002\n"
+        "[self]\n"
+        "base = self\n"  // 9
+        "[orphan]\n"
+        "base = nowhere\n"  // 11
+        "radius = 3\n"
+        "[twice]\n"
+        "base = a\n"
+        "base = orphan\n"  // 15: the later base is taken
+        "[empty]\n"
+        "base =\n"             // 17
+        "pressed.base = a\n",  // 18: a base is for the whole section
+        &diags);
+    ASSERT_TRUE(file.has_value());
+    auto problems = Problems(diags);
+    std::sort(problems.begin(), problems.end());
+    using P = CSkinProblem;
+    // Of the cycle a-b one link is reported, whichever is followed first.
+    ASSERT_EQ(problems.size(), 6u);
+    EXPECT_TRUE(problems[0] == std::make_pair(size_t{3}, P::kBaseCycle) ||
+                problems[0] == std::make_pair(size_t{6}, P::kBaseCycle));
+    EXPECT_EQ(std::vector(problems.begin() + 1, problems.end()),
+              (std::vector<std::pair<size_t, CSkinProblem>>{{9, P::kBaseCycle},
+                                                            {11, P::kUnknownBase},
+                                                            {15, P::kDuplicateKey},
+                                                            {17, P::kBadValue},
+                                                            {18, P::kUnknownKey}}));
+    EXPECT_EQ(file->Find("a")->normal.face, (CSkinFill{false, {0, 0, 1}}));
+    EXPECT_EQ(file->Find("b")->normal.text, (CSkinColor{0, 0, 2}));
+    EXPECT_EQ(file->Find("orphan")->normal.radius, 3);
+    EXPECT_EQ(file->Find("twice")->normal.radius, 3);            // from orphan
+    EXPECT_FALSE(file->Find("twice")->normal.face.has_value());  // not from a
+    for (const auto& d : diags)
+        EXPECT_STRNE(DescribeSkinProblem(d.problem), "");
+}
+
+TEST(SkinFile, LongChainsOfBasesResolveWithoutRecursion) {
+    std::string text = "SidecarSkin 1\n[s0]\nface = #FF0000\n";
+    constexpr int kDepth = 20000;
+    for (int i = 1; i <= kDepth; ++i)
+        text += "[s" + std::to_string(i) + "]\nbase = s" + std::to_string(i - 1) + "\n";
+    Diags diags;
+    auto file = Parse(text, &diags);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_TRUE(diags.empty());
+    EXPECT_EQ(file->Find("s" + std::to_string(kDepth))->normal.face, kRedFace);
 }
