@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "skin/skin_painter.h"
+#include "ui/gdi.h"
+
 namespace {
 
 // Files past this size are not skins; refusing them keeps a stray large file from being read at start-up.
@@ -39,56 +42,365 @@ ATOM PropertyAtom(HWND hwnd) {
     return static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::GetPropW(hwnd, kSkinElementProperty)));
 }
 
-// Drops the window's atom reference when the window goes: the global atom table outlives the process, and
-// the platform removes a dying window's properties without releasing what they refer to.
-LRESULT CALLBACK SkinSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                  DWORD_PTR /*refData*/) {
-    if (msg == WM_NCDESTROY) {
-        if (ATOM atom =
-                static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::RemovePropW(hwnd, kSkinElementProperty)))) {
-            ::GlobalDeleteAtom(atom);
-        }
-        ::RemoveWindowSubclass(hwnd, SkinSubclassProc, id);
+// Section names are ASCII in practice; UTF-8 keeps any other name comparable with the file's bytes.
+std::string ToUtf8(const wchar_t* text) {
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1)
+        return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
+bool IsDialog(HWND hwnd) {
+    wchar_t cls[16];
+    return ::GetClassNameW(hwnd, cls, 16) && ::lstrcmpW(cls, L"#32770") == 0;
+}
+
+bool IsGroupBox(HWND hwnd) {
+    wchar_t cls[16];
+    return ::GetClassNameW(hwnd, cls, 16) && ::lstrcmpiW(cls, WC_BUTTONW) == 0 &&
+           (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+bool IsTree(HWND hwnd) {
+    wchar_t cls[32];
+    return ::GetClassNameW(hwnd, cls, 32) && ::lstrcmpiW(cls, WC_TREEVIEWW) == 0;
+}
+
+COLORREF ToColorRef(CSkinColor c) {
+    return RGB(c.r, c.g, c.b);
+}
+
+// A tree view of a skinned dialog takes the [tree] section's colours: background (face), text and lines
+// (border). Without a section, or to undo it, the tree's own colours (-1) are restored.
+void ColourTree(HWND tree, const CSkinLook* pLook) {
+    auto colour = [](const auto& value) -> LPARAM {
+        return value ? static_cast<LPARAM>(ToColorRef(*value)) : static_cast<LPARAM>(CLR_DEFAULT);
+    };
+    std::optional<CSkinColor> face;
+    std::optional<CSkinColor> line;
+    std::optional<CSkinColor> text;
+    if (pLook) {
+        if (pLook->normal.face && !pLook->normal.face->bNone)
+            face = pLook->normal.face->color;
+        if (pLook->normal.border && !pLook->normal.border->bNone)
+            line = pLook->normal.border->color;
+        text = pLook->normal.text;
     }
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    ::SendMessageW(tree, TVM_SETBKCOLOR, 0, face ? colour(face) : static_cast<LPARAM>(-1));
+    ::SendMessageW(tree, TVM_SETTEXTCOLOR, 0, text ? colour(text) : static_cast<LPARAM>(-1));
+    ::SendMessageW(tree, TVM_SETLINECOLOR, 0, colour(line));
+}
+
+// The tree's frame (a client edge, or a plain border) as a one-pixel line in the [tree] border colour, the
+// rest of the edge in its background: the platform's sunken edge in system colours would glare on a dark
+// skin.
+void PaintTreeFrame(HWND tree, const CSkinLook& look) {
+    const auto& border = look.normal.border;
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    if (!border || border->bNone || !::GetWindowInfo(tree, &info) || info.cxWindowBorders == 0)
+        return;
+    HDC dc = ::GetWindowDC(tree);
+    if (!dc)
+        return;
+    RECT rc = info.rcWindow;
+    ::OffsetRect(&rc, -rc.left, -rc.top);
+    CBrush line(::CreateSolidBrush(ToColorRef(border->color)));
+    ::FrameRect(dc, &rc, line.Get());
+    if (info.cxWindowBorders > 1 && look.normal.face && !look.normal.face->bNone) {
+        CBrush face(::CreateSolidBrush(ToColorRef(look.normal.face->color)));
+        for (UINT i = 1; i < info.cxWindowBorders; ++i) {
+            ::InflateRect(&rc, -1, -1);
+            ::FrameRect(dc, &rc, face.Get());
+        }
+    }
+    ::ReleaseDC(tree, dc);
+}
+
+bool OwnedByThisThread(HWND hwnd) {
+    return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
+}
+
+// How the engine keeps a control's own drawing off the screen. Buttons and statics draw themselves at once,
+// outside WM_PAINT, when their state, text, style or font changes.
+enum class CRedraw {
+    kNone,
+    // Changes the console drives (enabled state, check, style, font): the control's own drawing is kept off
+    // the screen while it handles the message, and the skinned face is painted with the next WM_PAINT. No
+    // painting happens inside the caller's call, so a console record that disables a row costs no paint.
+    kQuiet,
+    // Changes under the operator's hand (press, release, focus): handled as usual, then the skinned face is
+    // painted over at once, so the feedback is immediate.
+    kAtOnce,
+};
+
+CRedraw RedrawFor(UINT msg) {
+    switch (msg) {
+        case WM_ENABLE:
+        case WM_UPDATEUISTATE:
+        case WM_SETFONT:
+        case WM_SYSCOLORCHANGE:
+        case WM_STYLECHANGED:
+        case BM_SETCHECK:
+        case BM_SETSTYLE:
+            return CRedraw::kQuiet;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_CAPTURECHANGED:
+        case BM_SETSTATE:
+            return CRedraw::kAtOnce;
+        default:
+            return CRedraw::kNone;
+    }
+}
+
+// Element names compare as their atoms do: without regard to case.
+bool SameElement(const std::wstring& a, const wchar_t* b) {
+    return ::lstrcmpiW(a.c_str(), b) == 0;
 }
 
 }  // namespace
 
+CBuiltinSkin::~CBuiltinSkin() {
+    UnhookAll();
+}
+
 bool CBuiltinSkin::Load(const std::wstring& path) {
+    UnhookAll();
     m_file.reset();
+    m_pDialogLook = nullptr;
+    m_pTreeLook = nullptr;
+    m_brDialog.Reset();
     try {
         if (auto bytes = ReadWholeFile(path))
             m_file = ParseSkinFile(*bytes);
     } catch (...) {  // out of memory: run unskinned
         m_file.reset();
     }
+    if (m_file) {
+        m_pDialogLook = m_file->Find(kSkinDialogSection);
+        m_pTreeLook = m_file->Find(kSkinTreeSection);
+        if (m_pDialogLook && m_pDialogLook->normal.face && !m_pDialogLook->normal.face->bNone) {
+            const CSkinColor c = m_pDialogLook->normal.face->color;
+            m_brDialog = CBrush(::CreateSolidBrush(RGB(c.r, c.g, c.b)));
+        }
+    }
     return Active();
 }
 
-void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) const {
+void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) {
     if (!Active() || !hwnd || !element || !*element)
         return;
-    // Properties and subclassing belong to the window's own thread.
-    if (::GetWindowThreadProcessId(hwnd, nullptr) != ::GetCurrentThreadId())
+    // The same element again: nothing to do, and nothing asked of the window manager. Console records
+    // re-apply most looks unchanged, so this is the common case.
+    if (auto it = m_mapHooked.find(hwnd);
+        it != m_mapHooked.end() && it->second.bElement && SameElement(it->second.strElement, element)) {
         return;
+    }
+    // Properties and subclassing belong to the window's own thread.
+    if (!::IsWindow(hwnd) || !OwnedByThisThread(hwnd))
+        return;
+    ForgetDeadWindows();
 
     // Take the new reference before dropping the old one: the same name (atoms ignore case) then keeps the
     // atom alive and its reference count unchanged.
     ATOM atom = ::GlobalAddAtomW(element);
     if (!atom)
         return;  // longer than an atom name may be
-    ATOM old = PropertyAtom(hwnd);
-    if (!old && !::SetWindowSubclass(hwnd, SkinSubclassProc, kSubclassId, 0)) {
+    if (!Hook(hwnd)) {
         ::GlobalDeleteAtom(atom);
         return;
     }
+    CHooked& hooked = m_mapHooked[hwnd];
+    ATOM old = hooked.bElement ? PropertyAtom(hwnd) : 0;
     if (!::SetPropW(hwnd, kSkinElementProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)))) {
         ::GlobalDeleteAtom(atom);
+        if (!hooked.bElement && !hooked.bDialog && !hooked.bFrame && !hooked.bTree) {
+            Unhook(hwnd, hooked);
+            m_mapHooked.erase(hwnd);
+        }
         return;
     }
     if (old)
         ::GlobalDeleteAtom(old);
+
+    const CSkinLook* pLook = m_file->Find(ToUtf8(element));
+    const bool bChanged = !hooked.bElement || old != atom || hooked.pLook != pLook;
+    hooked.bElement = true;
+    hooked.strElement = element;
+    hooked.pLook = pLook;
+    if (bChanged)
+        ::InvalidateRect(hwnd, nullptr, TRUE);
+
+    HWND parent = ::GetParent(hwnd);
+    if (m_pDialogLook && parent && IsDialog(parent) && OwnedByThisThread(parent))
+        HookDialog(parent);
+}
+
+bool CBuiltinSkin::Hook(HWND hwnd) {
+    DWORD_PTR ref = 0;
+    if (::GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &ref)) {
+        // Another engine's window stays that engine's.
+        return ref == reinterpret_cast<DWORD_PTR>(this) && m_mapHooked.contains(hwnd);
+    }
+    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return false;
+    m_mapHooked[hwnd] = CHooked{};
+    return true;
+}
+
+void CBuiltinSkin::HookDialog(HWND dialog) {
+    if (auto it = m_mapHooked.find(dialog); it != m_mapHooked.end() && it->second.bDialog)
+        return;
+    if (!Hook(dialog))
+        return;
+    m_mapHooked[dialog].bDialog = true;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (IsGroupBox(child) && Hook(child))
+            m_mapHooked[child].bFrame = true;
+        if (m_pTreeLook && IsTree(child) && Hook(child)) {
+            m_mapHooked[child].bTree = true;
+            ColourTree(child, m_pTreeLook);
+            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                           SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CBuiltinSkin::Unhook(HWND hwnd, const CHooked& hooked) {
+    if (hooked.bElement) {
+        if (ATOM atom =
+                static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::RemovePropW(hwnd, kSkinElementProperty))))
+            ::GlobalDeleteAtom(atom);
+    }
+    ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+}
+
+void CBuiltinSkin::UnhookAll() {
+    auto hooked = std::move(m_mapHooked);
+    m_mapHooked.clear();
+    for (const auto& [hwnd, what] : hooked) {
+        if (!::IsWindow(hwnd) || !OwnedByThisThread(hwnd))
+            continue;
+        Unhook(hwnd, what);
+        if (what.bTree)
+            ColourTree(hwnd, nullptr);
+        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
+// A window whose subclass was taken away behind the engine's back (its procedure replaced outright) never
+// reports its end; such entries are dropped, and their handles may be reused by new windows.
+void CBuiltinSkin::ForgetDeadWindows() {
+    std::erase_if(m_mapHooked, [](const auto& entry) { return !::IsWindow(entry.first); });
+}
+
+const CSkinLook* CBuiltinSkin::PaintLook(const CHooked& hooked) const {
+    if (hooked.bElement)
+        return hooked.pLook;
+    return hooked.bFrame ? m_pDialogLook : nullptr;
+}
+
+LRESULT CALLBACK CBuiltinSkin::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR /*id*/, DWORD_PTR refData) {
+    auto* self = reinterpret_cast<CBuiltinSkin*>(refData);
+    try {
+        return self->OnMessage(hwnd, msg, wParam, lParam);
+    } catch (...) {  // no exception may unwind through the window manager
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto it = m_mapHooked.find(hwnd);
+    if (it == m_mapHooked.end())
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    const CHooked hooked = it->second;
+
+    if (msg == WM_NCDESTROY) {
+        // Drops the window's atom reference: the global atom table outlives the process, and the platform
+        // removes a dying window's properties without releasing what they refer to.
+        m_mapHooked.erase(it);
+        Unhook(hwnd, hooked);
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+
+    if (hooked.bDialog && m_pDialogLook) {
+        switch (msg) {
+            case WM_CTLCOLORDLG:
+            case WM_CTLCOLORSTATIC:
+            case WM_CTLCOLORBTN: {
+                if (!m_brDialog)
+                    break;
+                const CSkinPaint& paint = m_pDialogLook->normal;
+                auto dc = reinterpret_cast<HDC>(wParam);
+                const CSkinColor face = paint.face->color;
+                ::SetBkColor(dc, RGB(face.r, face.g, face.b));
+                if (paint.text)
+                    ::SetTextColor(dc, RGB(paint.text->r, paint.text->g, paint.text->b));
+                return reinterpret_cast<LRESULT>(m_brDialog.Get());
+            }
+            default:
+                break;
+        }
+    }
+
+    if (hooked.bTree && msg == WM_NCPAINT && m_pTreeLook) {
+        LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        PaintTreeFrame(hwnd, *m_pTreeLook);
+        return result;
+    }
+
+    const CSkinLook* pLook = PaintLook(hooked);
+    if (!pLook || ClassifySkinTarget(hwnd) == CSkinKind::kPlain)
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+
+    switch (msg) {
+        case WM_PAINT: {
+            CPaintDC dc(hwnd);
+            if (dc.Get())
+                PaintSkinned(hwnd, dc.Get(), *pLook);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            PaintSkinned(hwnd, reinterpret_cast<HDC>(wParam), *pLook);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers the whole client area (a group box, only its frame)
+        case WM_SETTEXT: {
+            // The text is stored as for any window; the control's own handling would draw the plain look.
+            LRESULT result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+            return result;
+        }
+        default:
+            break;
+    }
+    const CRedraw redraw = RedrawFor(msg);
+    if (redraw == CRedraw::kQuiet && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+        // Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
+        // themselves; it is the window manager's own switch, so nothing else about the window changes.
+        ::DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
+        LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        if (::IsWindow(hwnd)) {
+            ::DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return result;
+    }
+    LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (redraw == CRedraw::kAtOnce && ::IsWindow(hwnd) && ::IsWindowVisible(hwnd))
+        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return result;
 }
 
 std::wstring GetSkinElement(HWND hwnd) {

@@ -1,30 +1,72 @@
 #pragma once
 // CBuiltinSkin: the built-in skin engine, used when the external skin component is not installed. Owns the
-// parsed skin file for the whole run; gives windows their element names as a window property.
+// parsed skin file for the whole run; gives windows their element names as a window property and draws
+// them in that element's look. A dialog whose control takes a look gets the skin's [dialog] section: its
+// background, the colours of its plain statics, and its group boxes. Every window it draws it subclasses;
+// the window goes back to its own drawing when the engine is destroyed or loads another file. The dialog's
+// tree views take the [tree] section's colours.
 #include <windows.h>
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "skin/skin_file.h"
+#include "ui/handle.h"
 
 // The window property that carries a window's skin element: a global atom named after the element, so other
 // processes (tools, tests) can read which look each window was given.
 inline constexpr wchar_t kSkinElementProperty[] = L"SidecarSkin";
 
+// The sections of the skin file that dialogs and their group boxes follow, and their tree views.
+inline constexpr char kSkinDialogSection[] = "dialog";
+inline constexpr char kSkinTreeSection[] = "tree";
+
 class CBuiltinSkin {
   public:
+    CBuiltinSkin() = default;
+    ~CBuiltinSkin();
+    CBuiltinSkin(const CBuiltinSkin&) = delete;
+    CBuiltinSkin& operator=(const CBuiltinSkin&) = delete;
+
     // Reads and parses a skin file. False, and inactive, when it is missing, unreadable or not in our format.
+    // Windows skinned from an earlier file go back to their own look first.
     bool Load(const std::wstring& path);
     bool Active() const { return m_file.has_value(); }
     // The loaded file; null when inactive.
     const CSkinFile* File() const { return m_file ? &*m_file : nullptr; }
-    // Gives a window of this thread its element name (idempotent; a new name replaces the old). Does nothing
-    // when inactive, for a null or foreign window, or a null or empty name.
-    void Apply(HWND hwnd, const wchar_t* element) const;
+    // Gives a window of this thread its element name and look (idempotent; a new name replaces the old and
+    // repaints at once). An element without a section keeps the window's plain look. Does nothing when
+    // inactive, for a null or foreign window, or a null or empty name.
+    void Apply(HWND hwnd, const wchar_t* element);
 
   private:
+    // What the engine does to one subclassed window; a window can be several of these at once.
+    struct CHooked {
+        bool bElement = false;             // carries an element (the property holds its atom)
+        std::wstring strElement;           // the element's name as last given
+        const CSkinLook* pLook = nullptr;  // the element's look; null: the plain look
+        bool bDialog = false;              // a dialog that follows the [dialog] section
+        bool bFrame = false;               // a group box of such a dialog
+        bool bTree = false;                // a tree view of such a dialog, in the [tree] colours
+    };
+
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR refData);
+    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The look a window is drawn in, or null when it keeps its own drawing.
+    const CSkinLook* PaintLook(const CHooked& hooked) const;
+    bool Hook(HWND hwnd);
+    void HookDialog(HWND dialog);
+    void Unhook(HWND hwnd, const CHooked& hooked);
+    void UnhookAll();
+    void ForgetDeadWindows();
+
     std::optional<CSkinFile> m_file;
+    const CSkinLook* m_pDialogLook = nullptr;
+    const CSkinLook* m_pTreeLook = nullptr;
+    CBrush m_brDialog;  // the dialog face, answered to the control-colour messages
+    std::unordered_map<HWND, CHooked> m_mapHooked;
 };
 
 // The element name a window was given by the built-in engine, read from its property; empty when none.

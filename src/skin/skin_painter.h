@@ -1,0 +1,22 @@
+#pragma once
+// Paints one window in a skin look: push buttons, check boxes and radio buttons, group boxes and text
+// statics, each from its own state (pressed, focused, checked, enabled), text, style and font. Stateless;
+// every call draws the whole client area, double-buffered, or only the frame of a group box.
+#include <windows.h>
+
+#include "skin/skin_file.h"
+
+enum class CSkinKind {
+    kPushButton,  // push buttons, and check boxes and radio buttons with BS_PUSHLIKE
+    kCheckBox,
+    kRadioButton,
+    kGroupBox,
+    kText,   // statics that show text, and rectangles and frames
+    kPlain,  // everything the engine leaves to the window itself: owner-drawn, images, other classes
+};
+
+// What kind of skinned drawing a window takes, from its class and current style.
+CSkinKind ClassifySkinTarget(HWND hwnd);
+
+// Draws hwnd's client area into hdc in look. Nothing happens for kPlain windows or an empty client area.
+void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look);
