@@ -194,7 +194,10 @@ int wmain(int argc, wchar_t** argv) {
     fs::create_directories(folder / L"Skins");
     fs::copy_file(binDir / L"Sidecar.exe", folder / L"Sidecar.exe", fs::copy_options::overwrite_existing);
     std::ofstream(folder / L"Hostapp.ini") << "[SYSTEM]\r\nSidecarPosX=0\r\nSidecarPosY=0\r\n";
-    std::ofstream(folder / L"Skins" / L"default.skf") << "SidecarSkin 1\n[sidecar_stcBtnS]\nface = #101820\n";
+    // The default skin of the source tree (a Unix path, which Wine shows as drive Z:).
+    std::wstring skins = L"Z:" SIDECAR_SKINS_DIR;
+    std::replace(skins.begin(), skins.end(), L'/', L'\\');
+    fs::copy(fs::path(skins), folder / L"Skins", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 
     const std::wstring consoleTitle = L"sidecar-bench-" + std::to_wstring(pid);
     const std::wstring nullTitle = L"sidecar-bench-null-" + std::to_wstring(pid);
