@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "skin/skin_painter.h"
+#include "skin/skin_raster.h"
 #include "ui/gdi.h"
 
 namespace {
@@ -94,16 +95,16 @@ void ColourTree(HWND tree, const CSkinLook* pLook) {
     ::SendMessageW(tree, TVM_SETLINECOLOR, 0, colour(line));
 }
 
-// The tree's frame (a client edge, or a plain border) as a one-pixel line in the [tree] border colour, the
-// rest of the edge in its background: the platform's sunken edge in system colours would glare on a dark
-// skin.
-void PaintTreeFrame(HWND tree, const CSkinLook& look) {
+// The frame of a tree or of a dialog inside another (a client edge, or a plain border) as a one-pixel line
+// in the section's border colour, the rest of the edge in its face: the platform's frames in system colours
+// would glare on a dark skin.
+void PaintFrame(HWND hwnd, const CSkinLook& look) {
     const auto& border = look.normal.border;
     WINDOWINFO info{};
     info.cbSize = sizeof(info);
-    if (!border || border->bNone || !::GetWindowInfo(tree, &info) || info.cxWindowBorders == 0)
+    if (!border || border->bNone || !::GetWindowInfo(hwnd, &info) || info.cxWindowBorders == 0)
         return;
-    HDC dc = ::GetWindowDC(tree);
+    HDC dc = ::GetWindowDC(hwnd);
     if (!dc)
         return;
     RECT rc = info.rcWindow;
@@ -117,7 +118,37 @@ void PaintTreeFrame(HWND tree, const CSkinLook& look) {
             ::FrameRect(dc, &rc, face.Get());
         }
     }
-    ::ReleaseDC(tree, dc);
+    ::ReleaseDC(hwnd, dc);
+}
+
+// Has the window's frame drawn again (and with it WM_NCPAINT sent).
+void RefreshFrame(HWND hwnd) {
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool IsChildWindow(HWND hwnd) {
+    return (::GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0;
+}
+
+// The selected row in the [tree] section's pressed colours (face behind the text, text): the platform's
+// highlight, and above all its grey for a selection without focus, would not read on a dark tree. Without
+// focus the row keeps its colour, dimmed towards the tree's background.
+LRESULT TreeCustomDraw(NMTVCUSTOMDRAW& draw, const CSkinLook& look) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw.nmcd.uItemState & CDIS_SELECTED))
+        return CDRF_DODEFAULT;
+    const CSkinPaint selected = look.For(CSkinState::kPressed);
+    if (!selected.face || selected.face->bNone)
+        return CDRF_DODEFAULT;
+    CSkinColor back = selected.face->color;
+    if (::GetFocus() != draw.nmcd.hdr.hwndFrom && look.normal.face && !look.normal.face->bNone)
+        back = MixSkinColor(back, look.normal.face->color, 0.45);
+    draw.clrTextBk = ToColorRef(back);
+    if (selected.text)
+        draw.clrText = ToColorRef(*selected.text);
+    return CDRF_DODEFAULT;
 }
 
 bool OwnedByThisThread(HWND hwnd) {
@@ -263,14 +294,15 @@ void CBuiltinSkin::HookDialog(HWND dialog) {
     if (!Hook(dialog))
         return;
     m_mapHooked[dialog].bDialog = true;
+    if (IsChildWindow(dialog))
+        RefreshFrame(dialog);
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (IsGroupBox(child) && Hook(child))
             m_mapHooked[child].bFrame = true;
         if (m_pTreeLook && IsTree(child) && Hook(child)) {
             m_mapHooked[child].bTree = true;
             ColourTree(child, m_pTreeLook);
-            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
-                           SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RefreshFrame(child);
         }
     }
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -349,15 +381,31 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                     ::SetTextColor(dc, RGB(paint.text->r, paint.text->g, paint.text->b));
                 return reinterpret_cast<LRESULT>(m_brDialog.Get());
             }
+            case WM_NOTIFY: {
+                const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
+                if (!hdr || hdr->code != NM_CUSTOMDRAW || !m_pTreeLook)
+                    break;
+                auto tree = m_mapHooked.find(hdr->hwndFrom);
+                if (tree == m_mapHooked.end() || !tree->second.bTree)
+                    break;
+                return TreeCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(lParam), *m_pTreeLook);
+            }
             default:
                 break;
         }
     }
 
-    if (hooked.bTree && msg == WM_NCPAINT && m_pTreeLook) {
-        LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-        PaintTreeFrame(hwnd, *m_pTreeLook);
-        return result;
+    if (msg == WM_NCPAINT) {
+        // Trees, and dialogs that sit inside another (the stand panels), in the skin's frame colours. A
+        // top-level dialog's frame is the window manager's.
+        const CSkinLook* pFrame = hooked.bTree                            ? m_pTreeLook
+                                  : hooked.bDialog && IsChildWindow(hwnd) ? m_pDialogLook
+                                                                          : nullptr;
+        if (pFrame) {
+            LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+            PaintFrame(hwnd, *pFrame);
+            return result;
+        }
     }
 
     const CSkinLook* pLook = PaintLook(hooked);

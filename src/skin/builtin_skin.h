@@ -4,7 +4,8 @@
 // them in that element's look. A dialog whose control takes a look gets the skin's [dialog] section: its
 // background, the colours of its plain statics, and its group boxes. Every window it draws it subclasses;
 // the window goes back to its own drawing when the engine is destroyed or loads another file. The dialog's
-// tree views take the [tree] section's colours.
+// tree views take the [tree] section's colours (face, text, border for lines and frame; pressed.face and
+// pressed.text for the selected row).
 #include <windows.h>
 
 #include <optional>

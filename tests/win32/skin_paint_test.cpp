@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "skin/builtin_skin.h"
+#include "skin/skin_raster.h"
 #include "ui/handle.h"
 
 namespace {
@@ -50,6 +51,7 @@ constexpr COLORREF kOther = RGB(0x00, 0x80, 0x40);
 constexpr COLORREF kTreeFace = RGB(0x11, 0x17, 0x1D);
 constexpr COLORREF kTreeInk = RGB(0xE6, 0xEC, 0xF2);
 constexpr COLORREF kGlyph = RGB(0xF2, 0xB1, 0x34);
+constexpr COLORREF kSelected = RGB(0x24, 0x76, 0xBE);
 constexpr COLORREF kSentinel = RGB(0xFF, 0x00, 0xFF);
 
 const std::string kSkin =
@@ -63,6 +65,8 @@ const std::string kSkin =
     "face = #11171D\n"
     "text = #E6ECF2\n"
     "border = #607080\n"
+    "pressed.face = #2476BE\n"
+    "pressed.text = #FFFFFF\n"
     "[btn]\n"
     "face = #3060A0\n"
     "border = #102040\n"
@@ -110,7 +114,7 @@ INT_PTR CALLBACK CountingDialogProc(HWND, UINT msg, WPARAM wp, LPARAM) {
 }
 
 // A dialog made from an in-memory template: no controls, the given style.
-HWND CreateTestDialog(DWORD style) {
+HWND CreateTestDialog(DWORD style, HWND parent = nullptr) {
     struct {
         DLGTEMPLATE head;
         WORD menu, cls, title;
@@ -118,7 +122,7 @@ HWND CreateTestDialog(DWORD style) {
     tpl.head.style = style;
     tpl.head.cx = 300;
     tpl.head.cy = 200;
-    return ::CreateDialogIndirectParamW(nullptr, &tpl.head, nullptr, QuietDialogProc, 0);
+    return ::CreateDialogIndirectParamW(nullptr, &tpl.head, parent, QuietDialogProc, 0);
 }
 
 // Pixels of a window's client area as the window draws them: through WM_PRINTCLIENT into a memory DC first
@@ -221,6 +225,19 @@ CPixels Screen(HWND hwnd) {
     return Capture(rc.right, rc.bottom, [&](HDC dc) {
         HDC wdc = ::GetDC(hwnd);
         ::BitBlt(dc, 0, 0, rc.right, rc.bottom, wdc, 0, 0, SRCCOPY);
+        ::ReleaseDC(hwnd, wdc);
+    });
+}
+
+// The whole window, frame included, as it is on screen.
+CPixels ScreenWithFrame(HWND hwnd) {
+    RECT rc{};
+    ::GetWindowRect(hwnd, &rc);
+    const int w = rc.right - rc.left;
+    const int h = rc.bottom - rc.top;
+    return Capture(w, h, [&](HDC dc) {
+        HDC wdc = ::GetWindowDC(hwnd);
+        ::BitBlt(dc, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
         ::ReleaseDC(hwnd, wdc);
     });
 }
@@ -507,9 +524,50 @@ TEST_F(SkinPaint, TheDialogItsStaticsGroupBoxesAndTreeFollowTheSkinsSections) {
     EXPECT_GT(g.Count(kDialogText, {0, 0, 200, 20}), 10);
     EXPECT_EQ(GetSkinElement(group), L"") << "the group box took no element";
 
-    // The tree: the [tree] colours.
+    // The tree: the [tree] colours, its frame in the border colour, the selected row in the pressed face,
+    // dimmed while the tree has no focus.
     EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tree, TVM_GETBKCOLOR, 0, 0)), kTreeFace);
     EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(tree, TVM_GETTEXTCOLOR, 0, 0)), kTreeInk);
+    ::RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    CPixels frame = ScreenWithFrame(tree);
+    EXPECT_EQ(frame.At(0, 0), kFrame);
+    EXPECT_EQ(frame.At(75, 119), kFrame);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<wchar_t*>(L"Chest PA");
+    ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+    insert.item.pszText = const_cast<wchar_t*>(L"Chest LAT");
+    auto second = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(second));
+    ::SetFocus(button);
+    const CSkinColor mixed = MixSkinColor({0x24, 0x76, 0xBE}, {0x11, 0x17, 0x1D}, 0.45);
+    const COLORREF dimmed = RGB(mixed.r, mixed.g, mixed.b);
+    CPixels unfocused = Print(tree);
+    EXPECT_EQ(unfocused.Count(kSelected), 0);
+    EXPECT_GT(unfocused.Count(dimmed), 50);
+    ::SetFocus(tree);
+    CPixels focused = Print(tree);
+    EXPECT_GT(focused.Count(kSelected), 50);
+    EXPECT_GT(focused.Count(kInk), 10) << "the selected row's text";
+}
+
+TEST_F(SkinPaint, ADialogInsideAnotherTakesTheFrameColours) {
+    HWND inner = CreateTestDialog(WS_CHILD | WS_VISIBLE | WS_BORDER, m_hDialog);
+    ASSERT_TRUE(inner);
+    ::SetWindowPos(inner, nullptr, 20, 20, 200, 150, SWP_NOZORDER | SWP_FRAMECHANGED);
+    HWND button = ::CreateWindowExW(0, WC_BUTTONW, L"UP", WS_CHILD | WS_VISIBLE, 10, 10, 60, 30, inner,
+                                    nullptr, nullptr, nullptr);
+    CPixels before = ScreenWithFrame(inner);
+    m_skin.Apply(button, L"btn");
+    ::UpdateWindow(inner);
+    CPixels after = ScreenWithFrame(inner);
+    EXPECT_NE(before.At(0, 0), kFrame);
+    EXPECT_EQ(after.At(0, 0), kFrame);
+    EXPECT_EQ(after.At(199, 149), kFrame);
+    EXPECT_EQ(after.At(100, 100), kDialogFace);
 }
 
 TEST_F(SkinPaint, StateChangesOnScreenNeverLeaveThePlainDrawingBehind) {
