@@ -109,10 +109,11 @@ BOOL CMsgBoxEx::LayoutControls() {
             static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId),
                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
-    // Without a skin look for the icon the button draws the program's own picture.
-    m_bDrawIconBitmap = m_bmpIcon && !SkinDrawsElement(element);
+    // Without a skin look for the icon the box draws it: the program's own picture, or only the face
+    // when the style has no icon (never a bare push button).
+    m_bOwnerDrawIcon = !SkinDrawsElement(element);
     m_pIcon = std::make_unique<CButtonSTEx2>();
-    DWORD iconStyle = WS_CHILD | WS_VISIBLE | (m_bDrawIconBitmap ? BS_OWNERDRAW : 0);
+    DWORD iconStyle = WS_CHILD | WS_VISIBLE | (m_bOwnerDrawIcon ? BS_OWNERDRAW : 0);
     m_pIcon->Create(L"", iconStyle, ToRect(MsgBoxIconRect(client)), self, -1);
     ApplySkin(m_pIcon->m_hWnd, element);
 
@@ -142,7 +143,7 @@ void CMsgBoxEx::ReleaseControls() {
     m_buttons.clear();
     m_fontBold.Reset();
     m_bmpIcon.Reset();
-    m_bDrawIconBitmap = false;
+    m_bOwnerDrawIcon = false;
 }
 
 void CMsgBoxEx::CreateCheckBox() {
@@ -189,12 +190,18 @@ void CMsgBoxEx::OnDestroy() {
 
 LRESULT CMsgBoxEx::OnDrawItem(WPARAM, LPARAM lp) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-    if (!item || !m_bDrawIconBitmap || !m_pIcon || item->hwndItem != m_pIcon->m_hWnd) {
+    if (!item || !m_bOwnerDrawIcon || !m_pIcon || item->hwndItem != m_pIcon->m_hWnd) {
         Default();
         return FALSE;
     }
+    // The face the box answers for its buttons: the dialog's own look when a skin gives the box one.
     const RECT& rc = item->rcItem;
-    ::FillRect(item->hDC, &rc, ::GetSysColorBrush(COLOR_BTNFACE));
+    auto face =
+        reinterpret_cast<HBRUSH>(::SendMessageW(m_hWnd, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(item->hDC),
+                                                reinterpret_cast<LPARAM>(item->hwndItem)));
+    ::FillRect(item->hDC, &rc, face ? face : ::GetSysColorBrush(COLOR_BTNFACE));
+    if (!m_bmpIcon)
+        return TRUE;
     BITMAP bm{};
     ::GetObjectW(m_bmpIcon.Get(), sizeof(bm), &bm);
     const int cx = rc.right - rc.left;

@@ -38,8 +38,9 @@ class CMsgBoxEx : public CDialog {
     HWND ButtonWindow(int index) const;
     HWND CheckWindow() const { return m_pCheck ? m_pCheck->m_hWnd : nullptr; }
     HFONT ButtonFont() const { return m_fontBold.Get(); }
-    // The icon is drawn from the program's bitmap (no skin engine gives it a look).
-    bool DrawsIconBitmap() const { return m_bDrawIconBitmap; }
+    // The box draws the icon itself (no skin engine gives it a look): the program's bitmap, if any.
+    bool OwnerDrawsIcon() const { return m_bOwnerDrawIcon; }
+    bool DrawsIconBitmap() const { return m_bOwnerDrawIcon && m_bmpIcon; }
     // The beep type OnInitDialog played.
     std::uint32_t BeepPlayed() const { return m_nBeepPlayed; }
 
@@ -68,6 +69,6 @@ class CMsgBoxEx : public CDialog {
     CFont m_fontBold;
     std::unique_ptr<CButton> m_pCheck;
     CBitmap m_bmpIcon;
-    bool m_bDrawIconBitmap = false;
+    bool m_bOwnerDrawIcon = false;
     std::uint32_t m_nBeepPlayed = 0;
 };

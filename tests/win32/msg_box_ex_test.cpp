@@ -182,6 +182,19 @@ TEST(MsgBoxEx, BeepsByIconAndStylesWithoutIconBitsGetTheirDefaults) {
 }
 
 TEST(MsgBoxEx, IconBitmapSitsOnTheBoxFaceWithoutASquareOfTheBitmapsGrey) {
+    // Without a picture the icon place is plain face, not an empty push button.
+    CMsgBoxEx none(nullptr, L"", L"", 10);
+    RunBox(none, [](CMsgBoxEx& b) {
+        HWND icon = b.IconWindow();
+        EXPECT_TRUE(b.OwnerDrawsIcon());
+        ::RedrawWindow(icon, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        CClientDC dc(icon);
+        for (POINT p : {POINT{0, 0}, POINT{45, 45}, POINT{23, 23}, POINT{44, 1}}) {
+            EXPECT_EQ(::GetPixel(dc.Get(), p.x, p.y), ::GetSysColor(COLOR_BTNFACE)) << p.x << "," << p.y;
+        }
+        b.EndDialog(1);
+    });
+
     CMsgBoxEx box(nullptr, L"", L"", 4);
     RunBox(box, [](CMsgBoxEx& b) {
         HWND icon = b.IconWindow();
