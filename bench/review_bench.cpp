@@ -58,7 +58,7 @@ void Pump() {
 
 // A chest-like radiograph: body, lungs, spine, ribs and noise, so the bytes are not all alike.
 void PaintRadiograph(std::uint8_t* p, int w, int h) {
-    std::uint32_t seed = 2463534242u;
+    std::uint32_t noise = 2463534242u;  // xorshift state
     for (int y = 0; y < h; ++y) {
         const double Y = (y + 0.5) / h;
         for (int x = 0; x < w; ++x) {
@@ -76,10 +76,10 @@ void PaintRadiograph(std::uint8_t* p, int w, int h) {
                 v += 100;
             if (std::fmod(Y * 14.0 + std::fabs(X - 0.5) * 3.0, 1.0) < 0.12)
                 v += 35;
-            seed ^= seed << 13;
-            seed ^= seed >> 17;
-            seed ^= seed << 5;
-            v += static_cast<double>(seed & 0xF) - 7.5;
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            v += static_cast<double>(noise & 0xF) - 7.5;
             p[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
         }
     }
