@@ -30,6 +30,7 @@ run: build
 # Cross-process figures under Wine swing with CPU placement: the whole Wine session runs on one CPU.
 bench: build
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_link_bench.exe
+	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_review_bench.exe
 
 fuzz: setup
 	@echo "no fuzz targets yet"
