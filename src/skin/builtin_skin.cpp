@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +15,6 @@ namespace {
 
 // Files past this size are not skins; refusing them keeps a stray large file from being read at start-up.
 constexpr DWORD kMaxSkinFileBytes = 16 * 1024 * 1024;
-constexpr UINT_PTR kSubclassId = 0x536b696e;  // 'Skin'
 
 struct CFileCloser {
     void operator()(HANDLE h) const { ::CloseHandle(h); }
@@ -39,7 +39,7 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     return bytes;
 }
 
-ATOM PropertyAtom(HWND hwnd) {
+ATOM PropertyAtom(HWND hwnd) {  // read by other processes through GetSkinElement
     return static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::GetPropW(hwnd, kSkinElementProperty)));
 }
 
@@ -155,29 +155,16 @@ bool OwnedByThisThread(HWND hwnd) {
     return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
 }
 
-// How the engine keeps a control's own drawing off the screen. Buttons and statics draw themselves at once,
-// outside WM_PAINT, when their state, text, style or font changes.
-enum class CRedraw {
-    kNone,
-    // Changes the console drives (enabled state, check, style, font): the control's own drawing is kept off
-    // the screen while it handles the message, and the skinned face is painted with the next WM_PAINT. No
-    // painting happens inside the caller's call, so a console record that disables a row costs no paint.
-    kQuiet,
-    // Changes under the operator's hand (press, release, focus): handled as usual, then the skinned face is
-    // painted over at once, so the feedback is immediate.
-    kAtOnce,
-};
-
-CRedraw RedrawFor(UINT msg) {
+// Messages after which buttons and statics draw themselves at once, outside WM_PAINT: changes of text,
+// state, focus, check, style and font, and the clicks and keys that cause them. While a skinned control
+// handles one, its redrawing is switched off, so that nothing of its own look reaches the screen; then it is
+// invalidated and painted skinned with the next WM_PAINT. Nothing is painted inside the caller's call: a
+// console record that changes texts and disables rows costs no painting until the panel is idle, and
+// several changes to one control are painted once.
+bool RedrawnQuietly(UINT msg) {
     switch (msg) {
+        case WM_SETTEXT:
         case WM_ENABLE:
-        case WM_UPDATEUISTATE:
-        case WM_SETFONT:
-        case WM_SYSCOLORCHANGE:
-        case WM_STYLECHANGED:
-        case BM_SETCHECK:
-        case BM_SETSTYLE:
-            return CRedraw::kQuiet;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
         case WM_LBUTTONDOWN:
@@ -186,11 +173,26 @@ CRedraw RedrawFor(UINT msg) {
         case WM_KEYDOWN:
         case WM_KEYUP:
         case WM_CAPTURECHANGED:
+        case WM_UPDATEUISTATE:
+        case WM_SETFONT:
+        case WM_SYSCOLORCHANGE:
+        case WM_STYLECHANGED:
         case BM_SETSTATE:
-            return CRedraw::kAtOnce;
+        case BM_SETCHECK:
+        case BM_SETSTYLE:
+            return true;
         default:
-            return CRedraw::kNone;
+            return false;
     }
+}
+
+bool SameText(HWND hwnd, const wchar_t* text) {
+    const int n = ::GetWindowTextLengthW(hwnd);
+    if (n != ::lstrlenW(text))
+        return false;
+    std::wstring current(static_cast<size_t>(n) + 1, L'\0');
+    ::GetWindowTextW(hwnd, current.data(), n + 1);
+    return std::wmemcmp(current.data(), text, static_cast<size_t>(n)) == 0;
 }
 
 // Element names compare as their atoms do: without regard to case.
@@ -200,12 +202,31 @@ bool SameElement(const std::wstring& a, const wchar_t* b) {
 
 }  // namespace
 
+// The subclassing of the windows the engine draws. Not the common controls' SetWindowSubclass: that looks
+// its data up as a window property on every message, which Wine answers from its server, about a hundred
+// microseconds a message on a busy machine. Here the previous procedure and the engine are found in a
+// table of this process; the table outlives any one engine, because a window whose procedure was replaced
+// again after ours cannot be given its old one back, and then passes every message straight through until
+// it is destroyed.
+struct CBuiltinSkin::CSubclass {
+    WNDPROC pfnPrevious = nullptr;
+    CBuiltinSkin* pOwner = nullptr;  // null: passes every message through
+};
+
+std::unordered_map<HWND, CBuiltinSkin::CSubclass>& CBuiltinSkin::Subclasses() {
+    static std::unordered_map<HWND, CSubclass> s_mapSubclasses;
+    return s_mapSubclasses;
+}
+
 CBuiltinSkin::~CBuiltinSkin() {
     UnhookAll();
+    ReleaseAtoms();
 }
 
 bool CBuiltinSkin::Load(const std::wstring& path) {
     UnhookAll();
+    ReleaseAtoms();
+    m_faces.Clear();
     m_file.reset();
     m_pDialogLook = nullptr;
     m_pTreeLook = nullptr;
@@ -241,30 +262,19 @@ void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) {
         return;
     ForgetDeadWindows();
 
-    // Take the new reference before dropping the old one: the same name (atoms ignore case) then keeps the
-    // atom alive and its reference count unchanged.
-    ATOM atom = ::GlobalAddAtomW(element);
-    if (!atom)
-        return;  // longer than an atom name may be
-    if (!Hook(hwnd)) {
-        ::GlobalDeleteAtom(atom);
-        return;
-    }
+    const ATOM atom = ElementAtom(element);
+    if (!atom || !Hook(hwnd))
+        return;  // a name longer than an atom's may be, or another engine's window
     CHooked& hooked = m_mapHooked[hwnd];
-    ATOM old = hooked.bElement ? PropertyAtom(hwnd) : 0;
     if (!::SetPropW(hwnd, kSkinElementProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)))) {
-        ::GlobalDeleteAtom(atom);
         if (!hooked.bElement && !hooked.bDialog && !hooked.bFrame && !hooked.bTree) {
-            Unhook(hwnd, hooked);
+            Unhook(hwnd);
             m_mapHooked.erase(hwnd);
         }
         return;
     }
-    if (old)
-        ::GlobalDeleteAtom(old);
-
     const CSkinLook* pLook = m_file->Find(ToUtf8(element));
-    const bool bChanged = !hooked.bElement || old != atom || hooked.pLook != pLook;
+    const bool bChanged = !hooked.bElement || hooked.pLook != pLook;
     hooked.bElement = true;
     hooked.strElement = element;
     hooked.pLook = pLook;
@@ -276,14 +286,42 @@ void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) {
         HookDialog(parent);
 }
 
+// Each element name is added to the global atom table once, on first use, and released when the engine
+// loads another file or ends: the property of every window holds the atom, the engine the reference. A
+// change of look is then one property write.
+ATOM CBuiltinSkin::ElementAtom(const wchar_t* element) {
+    std::wstring key(element);
+    for (wchar_t& ch : key)
+        ch = static_cast<wchar_t>(::towlower(ch));
+    if (auto it = m_mapAtoms.find(key); it != m_mapAtoms.end())
+        return it->second;
+    const ATOM atom = ::GlobalAddAtomW(element);
+    if (atom)
+        m_mapAtoms.emplace(std::move(key), atom);
+    return atom;
+}
+
+void CBuiltinSkin::ReleaseAtoms() {
+    for (const auto& [name, atom] : m_mapAtoms)
+        ::GlobalDeleteAtom(atom);
+    m_mapAtoms.clear();
+}
+
 bool CBuiltinSkin::Hook(HWND hwnd) {
-    DWORD_PTR ref = 0;
-    if (::GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &ref)) {
-        // Another engine's window stays that engine's.
-        return ref == reinterpret_cast<DWORD_PTR>(this) && m_mapHooked.contains(hwnd);
+    auto& subclasses = Subclasses();
+    if (auto it = subclasses.find(hwnd); it != subclasses.end()) {
+        if (it->second.pOwner == this)
+            return m_mapHooked.contains(hwnd);
+        if (it->second.pOwner)
+            return false;          // another engine's window stays that engine's
+        it->second.pOwner = this;  // a window an earlier engine left passing through
+    } else {
+        auto previous = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CBuiltinSkin::WindowProc)));
+        if (!previous)
+            return false;
+        subclasses[hwnd] = {previous, this};
     }
-    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        return false;
     m_mapHooked[hwnd] = CHooked{};
     return true;
 }
@@ -308,13 +346,19 @@ void CBuiltinSkin::HookDialog(HWND dialog) {
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void CBuiltinSkin::Unhook(HWND hwnd, const CHooked& hooked) {
-    if (hooked.bElement) {
-        if (ATOM atom =
-                static_cast<ATOM>(reinterpret_cast<UINT_PTR>(::RemovePropW(hwnd, kSkinElementProperty))))
-            ::GlobalDeleteAtom(atom);
+// Gives the window its own procedure back when ours is still the one it calls; otherwise ours stays in its
+// chain, passing everything through.
+void CBuiltinSkin::Unhook(HWND hwnd) {
+    auto& subclasses = Subclasses();
+    auto it = subclasses.find(hwnd);
+    if (it == subclasses.end() || it->second.pOwner != this)
+        return;
+    if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CBuiltinSkin::WindowProc)) {
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.pfnPrevious));
+        subclasses.erase(it);
+    } else {
+        it->second.pOwner = nullptr;
     }
-    ::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
 }
 
 void CBuiltinSkin::UnhookAll() {
@@ -323,17 +367,20 @@ void CBuiltinSkin::UnhookAll() {
     for (const auto& [hwnd, what] : hooked) {
         if (!::IsWindow(hwnd) || !OwnedByThisThread(hwnd))
             continue;
-        Unhook(hwnd, what);
+        if (what.bElement)
+            ::RemovePropW(hwnd, kSkinElementProperty);
+        Unhook(hwnd);
         if (what.bTree)
             ColourTree(hwnd, nullptr);
         ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
 }
 
-// A window whose subclass was taken away behind the engine's back (its procedure replaced outright) never
-// reports its end; such entries are dropped, and their handles may be reused by new windows.
+// A window whose procedure was replaced behind the engine's back, and which was then destroyed, never
+// reported its end; its entries are dropped, since its handle may come back for a new window.
 void CBuiltinSkin::ForgetDeadWindows() {
     std::erase_if(m_mapHooked, [](const auto& entry) { return !::IsWindow(entry.first); });
+    std::erase_if(Subclasses(), [](const auto& entry) { return !::IsWindow(entry.first); });
 }
 
 const CSkinLook* CBuiltinSkin::PaintLook(const CHooked& hooked) const {
@@ -342,29 +389,35 @@ const CSkinLook* CBuiltinSkin::PaintLook(const CHooked& hooked) const {
     return hooked.bFrame ? m_pDialogLook : nullptr;
 }
 
-LRESULT CALLBACK CBuiltinSkin::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR /*id*/, DWORD_PTR refData) {
-    auto* self = reinterpret_cast<CBuiltinSkin*>(refData);
+LRESULT CALLBACK CBuiltinSkin::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto& subclasses = Subclasses();
+    auto it = subclasses.find(hwnd);
+    if (it == subclasses.end())
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);  // cannot happen: every hooked window is listed
+    // A copy: handling the message may hook other windows and move the table's entries.
+    const CSubclass subclass = it->second;
+    if (msg == WM_NCDESTROY) {
+        if (subclass.pOwner)
+            subclass.pOwner->m_mapHooked.erase(hwnd);
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.pfnPrevious));
+        subclasses.erase(hwnd);
+        return ::CallWindowProcW(subclass.pfnPrevious, hwnd, msg, wParam, lParam);
+    }
+    if (!subclass.pOwner)
+        return ::CallWindowProcW(subclass.pfnPrevious, hwnd, msg, wParam, lParam);
     try {
-        return self->OnMessage(hwnd, msg, wParam, lParam);
+        return subclass.pOwner->OnMessage(hwnd, msg, wParam, lParam, subclass.pfnPrevious);
     } catch (...) {  // no exception may unwind through the window manager
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        return ::CallWindowProcW(subclass.pfnPrevious, hwnd, msg, wParam, lParam);
     }
 }
 
-LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
+    auto Default = [&] { return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam); };
     auto it = m_mapHooked.find(hwnd);
     if (it == m_mapHooked.end())
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        return Default();
     const CHooked hooked = it->second;
-
-    if (msg == WM_NCDESTROY) {
-        // Drops the window's atom reference: the global atom table outlives the process, and the platform
-        // removes a dying window's properties without releasing what they refer to.
-        m_mapHooked.erase(it);
-        Unhook(hwnd, hooked);
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
 
     if (hooked.bDialog && m_pDialogLook) {
         switch (msg) {
@@ -402,53 +455,51 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                                   : hooked.bDialog && IsChildWindow(hwnd) ? m_pDialogLook
                                                                           : nullptr;
         if (pFrame) {
-            LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+            LRESULT result = Default();
             PaintFrame(hwnd, *pFrame);
             return result;
         }
     }
 
+    if (msg == WM_SYSCOLORCHANGE)
+        m_faces.Clear();  // the plain look's colours are part of the faces drawn
     const CSkinLook* pLook = PaintLook(hooked);
     if (!pLook || ClassifySkinTarget(hwnd) == CSkinKind::kPlain)
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        return Default();
 
     switch (msg) {
         case WM_PAINT: {
             CPaintDC dc(hwnd);
             if (dc.Get())
-                PaintSkinned(hwnd, dc.Get(), *pLook);
+                PaintSkinned(hwnd, dc.Get(), *pLook, &m_faces);
             return 0;
         }
         case WM_PRINTCLIENT:
-            PaintSkinned(hwnd, reinterpret_cast<HDC>(wParam), *pLook);
+            PaintSkinned(hwnd, reinterpret_cast<HDC>(wParam), *pLook, &m_faces);
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers the whole client area (a group box, only its frame)
-        case WM_SETTEXT: {
-            // The text is stored as for any window; the control's own handling would draw the plain look.
-            LRESULT result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
-            ::InvalidateRect(hwnd, nullptr, FALSE);
-            return result;
-        }
+        case WM_SETTEXT:
+            // Consoles resend values that have not changed: the same text again costs no painting.
+            if (lParam && SameText(hwnd, reinterpret_cast<const wchar_t*>(lParam)))
+                return TRUE;
+            break;
         default:
             break;
     }
-    const CRedraw redraw = RedrawFor(msg);
-    if (redraw == CRedraw::kQuiet && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+    if (RedrawnQuietly(msg) && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE)) {
         // Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
-        // themselves; it is the window manager's own switch, so nothing else about the window changes.
+        // themselves; it is the window manager's own switch, so nothing else about the window changes. A
+        // message sent while it is off (focus during a click) passes straight through.
         ::DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
-        LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        LRESULT result = Default();
         if (::IsWindow(hwnd)) {
             ::DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
             ::InvalidateRect(hwnd, nullptr, FALSE);
         }
         return result;
     }
-    LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (redraw == CRedraw::kAtOnce && ::IsWindow(hwnd) && ::IsWindowVisible(hwnd))
-        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return result;
+    return Default();
 }
 
 std::wstring GetSkinElement(HWND hwnd) {

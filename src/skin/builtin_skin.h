@@ -3,9 +3,9 @@
 // parsed skin file for the whole run; gives windows their element names as a window property and draws
 // them in that element's look. A dialog whose control takes a look gets the skin's [dialog] section: its
 // background, the colours of its plain statics, and its group boxes. Every window it draws it subclasses;
-// the window goes back to its own drawing when the engine is destroyed or loads another file. The dialog's
-// tree views take the [tree] section's colours (face, text, border for lines and frame; pressed.face and
-// pressed.text for the selected row).
+// the window goes back to its own drawing when the engine is destroyed or loads another file. UI thread only.
+// The dialog's tree views take the [tree] section's colours (face, text, border for lines and frame;
+// pressed.face and pressed.text for the selected row).
 #include <windows.h>
 
 #include <optional>
@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "skin/skin_file.h"
+#include "skin/skin_raster.h"
 #include "ui/handle.h"
 
 // The window property that carries a window's skin element: a global atom named after the element, so other
@@ -51,15 +52,18 @@ class CBuiltinSkin {
         bool bFrame = false;               // a group box of such a dialog
         bool bTree = false;                // a tree view of such a dialog, in the [tree] colours
     };
+    struct CSubclass;
+    static std::unordered_map<HWND, CSubclass>& Subclasses();
 
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR refData);
-    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous);
     // The look a window is drawn in, or null when it keeps its own drawing.
     const CSkinLook* PaintLook(const CHooked& hooked) const;
+    ATOM ElementAtom(const wchar_t* element);
+    void ReleaseAtoms();
     bool Hook(HWND hwnd);
     void HookDialog(HWND dialog);
-    void Unhook(HWND hwnd, const CHooked& hooked);
+    void Unhook(HWND hwnd);
     void UnhookAll();
     void ForgetDeadWindows();
 
@@ -68,6 +72,8 @@ class CBuiltinSkin {
     const CSkinLook* m_pTreeLook = nullptr;
     CBrush m_brDialog;  // the dialog face, answered to the control-colour messages
     std::unordered_map<HWND, CHooked> m_mapHooked;
+    std::unordered_map<std::wstring, ATOM> m_mapAtoms;  // element names (lower case) and their atoms
+    CSkinFaceCache m_faces;
 };
 
 // The element name a window was given by the built-in engine, read from its property; empty when none.

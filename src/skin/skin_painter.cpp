@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "skin/skin_raster.h"
@@ -168,7 +169,8 @@ struct CTarget {
     std::wstring text;
 };
 
-void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESULT buttonState) {
+void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESULT buttonState,
+                         CSkinFaceCache* cache) {
     const CSkinPlain plain{FromColorRef(::GetSysColor(COLOR_BTNFACE)),
                            FromColorRef(::GetSysColor(COLOR_BTNTEXT)),
                            FromColorRef(::GetSysColor(COLOR_BTNSHADOW))};
@@ -179,8 +181,6 @@ void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESU
     const CSkinAlign align = paint.align.value_or(StyleAlign(t.kind, t.style));
 
     HFONT font = FontOf(t.hwnd);
-    CSkinCanvas canvas(t.client.w, t.client.h, behind);
-    CSkinRect textRect;
     int nTextHeight = 0;
     {
         CSelectObject measureFont(hdc, font);
@@ -188,29 +188,50 @@ void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESU
         ::GetTextMetricsW(hdc, &tm);
         nTextHeight = tm.tmHeight;
     }
-    if (t.kind == CSkinKind::kCheckBox || t.kind == CSkinKind::kRadioButton) {
-        // The box takes the face, the border and the radius (a radio button's box is round); the caption
-        // stands on the background beside it.
-        const CSkinCheckLayout layout = SkinCheckLayout(t.client, nTextHeight, (t.style & BS_LEFTTEXT) != 0);
-        CSkinResolved box = paint;
-        if (t.kind == CSkinKind::kRadioButton)
-            box.radius = layout.box.w;
-        PaintSkinFace(canvas, layout.box, box);
-        const LRESULT check = buttonState & (BST_CHECKED | BST_INDETERMINATE);
-        if (check) {
-            CSkinMark mark = t.kind == CSkinKind::kRadioButton ? CSkinMark::kDot
-                             : (check & BST_INDETERMINATE)     ? CSkinMark::kBar
-                                                               : CSkinMark::kTick;
-            PaintSkinMark(canvas, layout.box, mark, paint.text);
+    const bool bCheck = t.kind == CSkinKind::kCheckBox || t.kind == CSkinKind::kRadioButton;
+    const bool bTextLeft = (t.style & BS_LEFTTEXT) != 0;
+    const LRESULT check = bCheck ? buttonState & (BST_CHECKED | BST_INDETERMINATE) : 0;
+    CSkinFaceKey key{&look,
+                     static_cast<int>(state),
+                     static_cast<int>(t.kind),
+                     t.client.w,
+                     t.client.h,
+                     behind,
+                     bCheck ? nTextHeight : 0,
+                     static_cast<int>(check) | (bTextLeft ? 0x100 : 0)};
+    auto draw = [&](CSkinCanvas& canvas) {
+        if (bCheck) {
+            // The box takes the face, the border and the radius (a radio button's box is round); the caption
+            // stands on the background beside it.
+            const CSkinCheckLayout layout = SkinCheckLayout(t.client, nTextHeight, bTextLeft);
+            CSkinResolved box = paint;
+            if (t.kind == CSkinKind::kRadioButton)
+                box.radius = layout.box.w;
+            PaintSkinFace(canvas, layout.box, box);
+            if (check) {
+                CSkinMark mark = t.kind == CSkinKind::kRadioButton ? CSkinMark::kDot
+                                 : (check & BST_INDETERMINATE)     ? CSkinMark::kBar
+                                                                   : CSkinMark::kTick;
+                PaintSkinMark(canvas, layout.box, mark, paint.text);
+            }
+        } else {
+            PaintSkinFace(canvas, t.client, paint);
+            PaintSkinGlyph(canvas, SkinGlyphRect(t.client, paint), paint.glyph, paint.glyphColor, paint.text);
         }
-        textRect = layout.text;
+    };
+    const CSkinRect textRect = bCheck ? SkinCheckLayout(t.client, nTextHeight, bTextLeft).text
+                                      : SkinCaptionRect(t.client, paint, align);
+    std::optional<CSkinCanvas> own;
+    const CSkinCanvas* canvas = nullptr;
+    if (cache) {
+        canvas = &cache->Get(key, draw);
     } else {
-        PaintSkinFace(canvas, t.client, paint);
-        PaintSkinGlyph(canvas, SkinGlyphRect(t.client, paint), paint.glyph, paint.glyphColor, paint.text);
-        textRect = SkinCaptionRect(t.client, paint, align);
+        own.emplace(t.client.w, t.client.h, behind);
+        draw(*own);
+        canvas = &*own;
     }
 
-    CBackBuffer buffer(hdc, canvas);
+    CBackBuffer buffer(hdc, *canvas);
     if (!buffer.Ready())
         return;
     {
@@ -233,7 +254,7 @@ void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESU
 
 // A group box draws only its frame and caption: the inside belongs to the controls it groups, so the four
 // bands of the frame are copied and the middle is left alone.
-void PaintGroupBox(const CTarget& t, HDC hdc, const CSkinLook& look) {
+void PaintGroupBox(const CTarget& t, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache) {
     const CSkinPlain plain{FromColorRef(::GetSysColor(COLOR_BTNFACE)),
                            FromColorRef(::GetSysColor(COLOR_BTNTEXT)),
                            FromColorRef(::GetSysColor(COLOR_BTNSHADOW))};
@@ -260,16 +281,34 @@ void PaintGroupBox(const CTarget& t, HDC hdc, const CSkinLook& look) {
     if (!paint.border)
         paint.border = plain.border;
 
-    CSkinCanvas canvas(t.client.w, t.client.h, behind);
-    PaintSkinFace(canvas, layout.frame, paint);
-    if (!layout.caption.Empty()) {
-        CSkinResolved band;
-        band.faceTop = captionFill.value_or(behind);
-        band.faceBottom = band.faceTop;
-        band.border.reset();
-        PaintSkinFace(canvas, layout.caption, band);
+    auto draw = [&](CSkinCanvas& canvas) {
+        PaintSkinFace(canvas, layout.frame, paint);
+        if (!layout.caption.Empty()) {
+            CSkinResolved band;
+            band.faceTop = captionFill.value_or(behind);
+            band.faceBottom = band.faceTop;
+            band.border.reset();
+            PaintSkinFace(canvas, layout.caption, band);
+        }
+    };
+    const CSkinFaceKey key{&look,
+                           static_cast<int>(state),
+                           static_cast<int>(t.kind),
+                           t.client.w,
+                           t.client.h,
+                           behind,
+                           nTextHeight,
+                           extent.cx};
+    std::optional<CSkinCanvas> own;
+    const CSkinCanvas* canvas = nullptr;
+    if (cache) {
+        canvas = &cache->Get(key, draw);
+    } else {
+        own.emplace(t.client.w, t.client.h, behind);
+        draw(*own);
+        canvas = &*own;
     }
-    CBackBuffer buffer(hdc, canvas);
+    CBackBuffer buffer(hdc, *canvas);
     if (!buffer.Ready())
         return;
     {
@@ -339,7 +378,7 @@ CSkinKind ClassifySkinTarget(HWND hwnd) {
     return CSkinKind::kPlain;
 }
 
-void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look) {
+void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache) {
     CTarget t{hwnd, ClassifySkinTarget(hwnd), ::GetWindowLongW(hwnd, GWL_STYLE), {}, WindowText(hwnd)};
     RECT rc{};
     ::GetClientRect(hwnd, &rc);
@@ -347,9 +386,9 @@ void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look) {
     if (t.kind == CSkinKind::kPlain || t.client.Empty())
         return;
     if (t.kind == CSkinKind::kGroupBox) {
-        PaintGroupBox(t, hdc, look);
+        PaintGroupBox(t, hdc, look, cache);
         return;
     }
     const LRESULT buttonState = t.kind == CSkinKind::kText ? 0 : ::SendMessageW(hwnd, BM_GETSTATE, 0, 0);
-    PaintFaceAndCaption(t, hdc, look, buttonState);
+    PaintFaceAndCaption(t, hdc, look, buttonState, cache);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "skin/skin_file.h"
+#include "skin/skin_raster.h"
 
 enum class CSkinKind {
     kPushButton,  // push buttons, and check boxes and radio buttons with BS_PUSHLIKE
@@ -19,4 +20,5 @@ enum class CSkinKind {
 CSkinKind ClassifySkinTarget(HWND hwnd);
 
 // Draws hwnd's client area into hdc in look. Nothing happens for kPlain windows or an empty client area.
-void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look);
+// Faces come from cache when it holds them (and go into it), or are drawn afresh when cache is null.
+void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache = nullptr);

@@ -368,3 +368,30 @@ CSkinGroupLayout SkinGroupLayout(const CSkinRect& client, int nTextWidth, int nT
     out.caption = {x, client.y, width, std::min(nTextHeight, client.h)};
     return out;
 }
+
+const CSkinCanvas& CSkinFaceCache::Get(const CSkinFaceKey& key,
+                                       const std::function<void(CSkinCanvas&)>& draw) {
+    auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const CEntry& e) { return e.key == key; });
+    if (it != m_entries.end()) {
+        std::rotate(m_entries.begin(), it, it + 1);
+        return m_entries.front().canvas;
+    }
+    CEntry entry{key, CSkinCanvas(key.w, key.h, key.behind)};
+    draw(entry.canvas);
+    const size_t pixels =
+        static_cast<size_t>(entry.canvas.Width()) * static_cast<size_t>(entry.canvas.Height());
+    // The oldest faces go first; a face larger than the whole budget is still returned, then dropped next.
+    while (!m_entries.empty() && m_nPixels + pixels > m_nBudget) {
+        const CSkinCanvas& last = m_entries.back().canvas;
+        m_nPixels -= static_cast<size_t>(last.Width()) * static_cast<size_t>(last.Height());
+        m_entries.pop_back();
+    }
+    m_entries.insert(m_entries.begin(), std::move(entry));
+    m_nPixels += pixels;
+    return m_entries.front().canvas;
+}
+
+void CSkinFaceCache::Clear() {
+    m_entries.clear();
+    m_nPixels = 0;
+}

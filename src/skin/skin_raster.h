@@ -3,7 +3,9 @@
 // and check marks rasterised into 32-bit pixels with anti-aliased edges (CSkinCanvas), and where the caption,
 // a check box's box and a group box's frame go. The Win32 painter blits the pixels and draws the caption with
 // the window's own font over them.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -92,3 +94,38 @@ struct CSkinGroupLayout {
 };
 CSkinGroupLayout SkinGroupLayout(const CSkinRect& client, int nTextWidth, int nTextHeight,
                                  const CSkinResolved& paint, CSkinAlign align);
+
+// What a drawn face depends on: the look and its state, the kind of drawing, the size, the colour behind,
+// and the measures of the caption that place a check box's box or a group box's caption band.
+struct CSkinFaceKey {
+    const void* look = nullptr;
+    int state = 0;
+    int kind = 0;
+    int w = 0;
+    int h = 0;
+    CSkinColor behind;
+    int extra1 = 0;
+    int extra2 = 0;
+    bool operator==(const CSkinFaceKey&) const = default;
+};
+
+// Faces drawn before, most recently used first, within a budget of pixels: a panel repaints the same few
+// dozen faces over and over, and copying one is far cheaper than drawing it again.
+class CSkinFaceCache {
+  public:
+    explicit CSkinFaceCache(size_t nBudgetPixels = 2 * 1024 * 1024) : m_nBudget(nBudgetPixels) {}
+    // The face for key; on a miss draw paints it on a canvas of key.w x key.h filled with key.behind.
+    const CSkinCanvas& Get(const CSkinFaceKey& key, const std::function<void(CSkinCanvas&)>& draw);
+    void Clear();
+    size_t Size() const { return m_entries.size(); }
+    size_t Pixels() const { return m_nPixels; }
+
+  private:
+    struct CEntry {
+        CSkinFaceKey key;
+        CSkinCanvas canvas;
+    };
+    size_t m_nBudget;
+    size_t m_nPixels = 0;
+    std::vector<CEntry> m_entries;  // most recently used first
+};

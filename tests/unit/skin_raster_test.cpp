@@ -364,3 +364,52 @@ TEST(SkinLayout, GroupBoxCaptionSitsOnTheFrameWhereAligned) {
     EXPECT_GE(flat.frame.h, 1);
     EXPECT_GE(flat.caption.w, 0);
 }
+
+TEST(SkinFaceCache, DrawsEachFaceOnceAndKeepsTheRecentOnesWithinItsBudget) {
+    CSkinFaceCache cache(3 * 100);  // three 10 x 10 faces
+    int draws = 0;
+    auto draw = [&](CSkinCanvas& c) {
+        ++draws;
+        c.Blend(0, 0, kFace, 1.0);
+    };
+    auto key = [](int state, CSkinColor behind = kBack) {
+        return CSkinFaceKey{nullptr, state, 0, 10, 10, behind, 0, 0};
+    };
+
+    const CSkinCanvas& first = cache.Get(key(0), draw);
+    EXPECT_EQ(first.Width(), 10);
+    EXPECT_EQ(first.At(0, 0), kFace);
+    EXPECT_EQ(first.At(5, 5), kBack) << "drawn on the colour behind";
+    cache.Get(key(0), draw);
+    EXPECT_EQ(draws, 1);
+    cache.Get(key(0, kLine), draw);  // another background is another face
+    cache.Get(key(1), draw);
+    EXPECT_EQ(draws, 3);
+    EXPECT_EQ(cache.Size(), 3u);
+    EXPECT_EQ(cache.Pixels(), 300u);
+
+    cache.Get(key(0), draw);  // used again: now the most recent
+    cache.Get(key(2), draw);  // over budget: the least recent, (0, kLine), goes
+    EXPECT_EQ(draws, 4);
+    EXPECT_EQ(cache.Size(), 3u);
+    cache.Get(key(0), draw);
+    cache.Get(key(1), draw);
+    EXPECT_EQ(draws, 4);
+    cache.Get(key(0, kLine), draw);
+    EXPECT_EQ(draws, 5);
+    EXPECT_LE(cache.Pixels(), 300u);
+
+    // A face larger than the whole budget is drawn and handed out, and pushes out everything else.
+    const CSkinCanvas& huge = cache.Get(CSkinFaceKey{nullptr, 9, 0, 40, 40, kBack, 0, 0}, draw);
+    EXPECT_EQ(huge.Width(), 40);
+    EXPECT_EQ(cache.Size(), 1u);
+    cache.Get(key(0), draw);
+    EXPECT_EQ(cache.Size(), 1u);
+    EXPECT_EQ(cache.Pixels(), 100u);
+
+    cache.Clear();
+    EXPECT_EQ(cache.Size(), 0u);
+    EXPECT_EQ(cache.Pixels(), 0u);
+    cache.Get(key(0), draw);
+    EXPECT_EQ(draws, 8);
+}

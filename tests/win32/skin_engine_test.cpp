@@ -78,44 +78,63 @@ bool AtomExists(const std::wstring& name) {
 
 TEST(BuiltinSkin, RecordsEachWindowsElementAndReplacesIt) {
     CTempFile file(kSkin);
-    CBuiltinSkin skin;
-    ASSERT_TRUE(skin.Load(file.Path()));
-    ASSERT_TRUE(skin.Active());
-    ASSERT_NE(skin.File()->Find("sidecar_pBtn_aec"), nullptr);
-
-    CTestWindow window;
     const std::wstring first = UniqueName(L"first");
     const std::wstring second = UniqueName(L"second");  // no section for it: recorded all the same
-    skin.Apply(window.Get(), first.c_str());
-    EXPECT_EQ(PropertyElement(window.Get()), first);
-    EXPECT_EQ(GetSkinElement(window.Get()), first);
+    {
+        CBuiltinSkin skin;
+        ASSERT_TRUE(skin.Load(file.Path()));
+        ASSERT_TRUE(skin.Active());
+        ASSERT_NE(skin.File()->Find("sidecar_pBtn_aec"), nullptr);
 
-    skin.Apply(window.Get(), second.c_str());
-    EXPECT_EQ(PropertyElement(window.Get()), second);
-    EXPECT_FALSE(AtomExists(first)) << "the replaced element's reference was kept";
+        CTestWindow window;
+        CTestWindow other;
+        skin.Apply(window.Get(), first.c_str());
+        EXPECT_EQ(PropertyElement(window.Get()), first);
+        EXPECT_EQ(GetSkinElement(window.Get()), first);
 
-    ::DestroyWindow(window.Get());
-    EXPECT_FALSE(AtomExists(second)) << "the destroyed window's reference was kept";
+        skin.Apply(window.Get(), second.c_str());
+        skin.Apply(other.Get(), first.c_str());
+        EXPECT_EQ(PropertyElement(window.Get()), second);
+        EXPECT_EQ(PropertyElement(other.Get()), first);
+        ::DestroyWindow(window.Get());
+        EXPECT_EQ(PropertyElement(other.Get()), first);
+    }
+    // The engine held one reference per name for its life; its end releases them all.
+    EXPECT_FALSE(AtomExists(first)) << "a reference outlived the engine";
+    EXPECT_FALSE(AtomExists(second)) << "a reference outlived the engine";
 }
 
 TEST(BuiltinSkin, ApplyingTheSameElementAgainTakesNoNewReference) {
     CTempFile file(kSkin);
-    CBuiltinSkin skin;
-    ASSERT_TRUE(skin.Load(file.Path()));
     const std::wstring element = UniqueName(L"lamp");
     ASSERT_FALSE(AtomExists(element));
+    {
+        CBuiltinSkin skin;
+        ASSERT_TRUE(skin.Load(file.Path()));
+        CTestWindow window;
+        CTestWindow other;
+        for (int i = 0; i < 1000; ++i) {
+            skin.Apply(window.Get(), element.c_str());
+            skin.Apply(other.Get(), i % 2 ? element.c_str() : L"sidecar_pBtn_aec");
+        }
+        std::wstring upper = element;
+        for (wchar_t& c : upper)
+            c = static_cast<wchar_t>(::towupper(c));
+        skin.Apply(window.Get(), upper.c_str());  // atoms ignore case: the same atom
+        EXPECT_EQ(PropertyElement(window.Get()), element);
 
-    CTestWindow window;
-    for (int i = 0; i < 1000; ++i)
-        skin.Apply(window.Get(), element.c_str());
-    std::wstring upper = element;
-    for (wchar_t& c : upper)
-        c = static_cast<wchar_t>(::towupper(c));
-    skin.Apply(window.Get(), upper.c_str());  // atoms ignore case: the same atom
-    EXPECT_TRUE(AtomExists(element));
+        // One reference, however often the name was given: deleting it once removes the atom.
+        ATOM atom = ::GlobalFindAtomW(element.c_str());
+        ASSERT_NE(atom, 0);
+        ::GlobalDeleteAtom(atom);
+        EXPECT_FALSE(AtomExists(element)) << "more than one reference was taken";
+        ::GlobalAddAtomW(element.c_str());  // the engine's back, for it to release
 
-    // The window held one reference: destroying it must drop the atom entirely.
-    ::DestroyWindow(window.Get());
+        // A reload starts afresh: the references of the earlier file go.
+        ASSERT_TRUE(skin.Load(file.Path()));
+        EXPECT_FALSE(AtomExists(element));
+        EXPECT_EQ(::GetPropW(window.Get(), L"SidecarSkin"), nullptr);
+    }
     EXPECT_FALSE(AtomExists(element));
 }
 

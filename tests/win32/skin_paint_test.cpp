@@ -571,8 +571,9 @@ TEST_F(SkinPaint, ADialogInsideAnotherTakesTheFrameColours) {
 }
 
 TEST_F(SkinPaint, StateChangesOnScreenNeverLeaveThePlainDrawingBehind) {
-    // The button's own handling of these messages draws at once, outside WM_PAINT; what is on screen must
-    // always be a skinned face. A press and focus show at once.
+    // The button's own handling of these messages draws at once, outside WM_PAINT. On screen there must only
+    // ever be a skinned face: the last one until the next WM_PAINT, then the new state's, and the window is
+    // visible again after each.
     HWND hwnd = Button(L"");
     HWND other = Button(L"", 10, 60);
     m_skin.Apply(hwnd, L"btn");
@@ -580,33 +581,55 @@ TEST_F(SkinPaint, StateChangesOnScreenNeverLeaveThePlainDrawingBehind) {
     ::UpdateWindow(hwnd);
     ASSERT_EQ(Screen(hwnd).At(60, 20), kFace);
 
-    ::SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
-    EXPECT_EQ(Screen(hwnd).At(60, 20), kPressed);
-    ::SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
-    EXPECT_EQ(Screen(hwnd).At(60, 20), kFace);
-    ::SetFocus(hwnd);
-    EXPECT_EQ(Screen(hwnd).At(0, 20), kFocusEdge);
-    ::SetFocus(other);
-    EXPECT_EQ(Screen(hwnd).At(0, 20), kEdge);
+    struct CStep {
+        const char* what;
+        void (*change)(HWND hwnd, HWND other);
+        int x;
+        COLORREF now;
+    };
+    const CStep steps[] = {
+        {"press", [](HWND h, HWND) { ::SendMessageW(h, BM_SETSTATE, TRUE, 0); }, 60, kPressed},
+        {"release", [](HWND h, HWND) { ::SendMessageW(h, BM_SETSTATE, FALSE, 0); }, 60, kFace},
+        {"focus", [](HWND h, HWND) { ::SetFocus(h); }, 0, kFocusEdge},
+        {"focus elsewhere", [](HWND, HWND o) { ::SetFocus(o); }, 0, kEdge},
+        {"disable", [](HWND h, HWND) { ::EnableWindow(h, FALSE); }, 60, kDisabledFace},
+        {"enable", [](HWND h, HWND) { ::EnableWindow(h, TRUE); }, 60, kFace},
+        {"default style", [](HWND h, HWND) { ::SendMessageW(h, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE); }, 60,
+         kFace},
+        {"mouse down", [](HWND h, HWND) { ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)); },
+         60, kPressed},
+        {"mouse up", [](HWND h, HWND) { ::SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5)); }, 60, kFace},
+    };
+    for (const CStep& step : steps) {
+        const COLORREF shown = Screen(hwnd).At(step.x, 20);
+        step.change(hwnd, other);
+        RECT update{};
+        EXPECT_EQ(Screen(hwnd).At(step.x, 20), shown) << step.what << ": nothing drawn inside the call";
+        EXPECT_TRUE(::GetUpdateRect(hwnd, &update, FALSE)) << step.what;
+        EXPECT_TRUE(::IsWindowVisible(hwnd)) << step.what;
+        ::UpdateWindow(hwnd);
+        EXPECT_EQ(Screen(hwnd).At(step.x, 20), step.now) << step.what;
+    }
+    EXPECT_EQ(::GetFocus(), hwnd) << "the click took the focus";
 
-    // What the console changes is painted with the next WM_PAINT; until then the last skinned face stays.
-    RECT update{};
-    ::EnableWindow(hwnd, FALSE);
-    EXPECT_EQ(Screen(hwnd).At(60, 20), kFace);
-    EXPECT_TRUE(::GetUpdateRect(hwnd, &update, FALSE));
-    ::UpdateWindow(hwnd);
-    EXPECT_EQ(Screen(hwnd).At(60, 20), kDisabledFace);
-    ::EnableWindow(hwnd, TRUE);
-    ::SendMessageW(hwnd, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-    EXPECT_EQ(Screen(hwnd).At(60, 20), kDisabledFace);
-    ::UpdateWindow(hwnd);
-    EXPECT_EQ(Screen(hwnd).At(60, 20), kFace);
-    EXPECT_TRUE(::IsWindowVisible(hwnd));
     ::SetWindowTextW(hwnd, L"WWWWWW");
+    wchar_t text[16] = {};
+    ::GetWindowTextW(hwnd, text, 16);
+    EXPECT_STREQ(text, L"WWWWWW");
+    EXPECT_EQ(Screen(hwnd).Count(kInk), 0) << "the new text waits for the paint";
     ::UpdateWindow(hwnd);
     CPixels titled = Screen(hwnd);
     EXPECT_EQ(titled.At(60, 3), kFace);
     EXPECT_GT(titled.Count(kInk), 30);
+
+    // The same text again changes nothing and paints nothing; another text is painted.
+    RECT update{};
+    ::SetWindowTextW(hwnd, L"WWWWWW");
+    EXPECT_FALSE(::GetUpdateRect(hwnd, &update, FALSE));
+    ::SetWindowTextW(hwnd, L"WWWWWX");
+    EXPECT_TRUE(::GetUpdateRect(hwnd, &update, FALSE));
+    ::GetWindowTextW(hwnd, text, 16);
+    EXPECT_STREQ(text, L"WWWWWX");
 }
 
 TEST_F(SkinPaint, RepeatedAppliesAndRepaintsCreateNoGdiObjectsOrAtoms) {
@@ -629,19 +652,13 @@ TEST_F(SkinPaint, RepeatedAppliesAndRepaintsCreateNoGdiObjectsOrAtoms) {
     ::RedrawWindow(m_hDialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Print(group);
     EXPECT_EQ(GdiLiveObjects(), before);
+    // One reference per name, held by the engine, however often the name was given.
     for (const wchar_t* look : looks) {
         ATOM atom = ::GlobalFindAtomW(look);
-        if (!atom)
-            continue;
-        // Each element still on a window holds one reference; deleting that many must remove the atom.
-        int holders = 0;
-        for (HWND w : targets)
-            holders += GetSkinElement(w) == look;
-        for (int i = 0; i < holders; ++i)
-            ::GlobalDeleteAtom(atom);
+        ASSERT_NE(atom, 0);
+        ::GlobalDeleteAtom(atom);
         EXPECT_EQ(::GlobalFindAtomW(look), 0) << "an extra reference to " << static_cast<const void*>(look);
-        for (int i = 0; i < holders; ++i)
-            ::GlobalAddAtomW(look);  // give the windows theirs back
+        ::GlobalAddAtomW(look);  // the engine's back
     }
 }
 
@@ -667,13 +684,15 @@ TEST(SkinEngineLifetime, WindowsGoBackToTheirOwnLookWhenTheEngineGoesOrReloads) 
     };
     const COLORREF platformFace = dialogColour();
     const auto treeBack = ::SendMessageW(tree, TVM_GETBKCOLOR, 0, 0);
+    const LONG_PTR dialogProc = ::GetWindowLongPtrW(dialog, GWLP_WNDPROC);
+    const LONG_PTR buttonProc = ::GetWindowLongPtrW(skinned, GWLP_WNDPROC);
     auto expectUntouched = [&](const char* when) {
         EXPECT_EQ(Print(skinned), reference) << when;
         EXPECT_EQ(::GetPropW(skinned, kSkinElementProperty), nullptr) << when;
         EXPECT_EQ(dialogColour(), platformFace) << when;
         EXPECT_EQ(::SendMessageW(tree, TVM_GETBKCOLOR, 0, 0), treeBack) << when;
-        DWORD_PTR ref = 0;
-        EXPECT_FALSE(::GetWindowSubclass(dialog, nullptr, 0, &ref)) << when;
+        EXPECT_EQ(::GetWindowLongPtrW(dialog, GWLP_WNDPROC), dialogProc) << when;
+        EXPECT_EQ(::GetWindowLongPtrW(skinned, GWLP_WNDPROC), buttonProc) << when;
     };
 
     {
@@ -697,4 +716,49 @@ TEST(SkinEngineLifetime, WindowsGoBackToTheirOwnLookWhenTheEngineGoesOrReloads) 
         expectUntouched("applying without a usable skin");
     }
     ::DestroyWindow(dialog);
+}
+
+namespace {
+WNDPROC g_pfnBeforeOther = nullptr;
+int g_nOtherMessages = 0;
+LRESULT CALLBACK OtherSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    ++g_nOtherMessages;
+    return ::CallWindowProcW(g_pfnBeforeOther, hwnd, msg, wp, lp);
+}
+}  // namespace
+
+TEST(SkinEngineLifetime, AWindowSubclassedAgainAfterTheEngineKeepsWorkingAndGoesPlain) {
+    CSkinFileOnDisk file(kSkin);
+    HWND dialog = CreateTestDialog(WS_POPUP | WS_VISIBLE);
+    ASSERT_TRUE(dialog);
+    HWND button = ::CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE, 10, 10, 100, 30, dialog,
+                                    nullptr, nullptr, nullptr);
+    HWND twin = ::CreateWindowExW(0, WC_BUTTONW, L"OK", WS_CHILD | WS_VISIBLE, 10, 50, 100, 30, dialog,
+                                  nullptr, nullptr, nullptr);
+    {
+        CBuiltinSkin skin;
+        ASSERT_TRUE(skin.Load(file.Path()));
+        skin.Apply(button, L"btn");
+        // Someone else subclasses the button after the engine did.
+        g_pfnBeforeOther = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OtherSubclass)));
+        EXPECT_EQ(Print(button).At(50, 3), kFace) << "still drawn through the chain";
+    }
+    // The engine could not take its procedure out; it passes everything through, in the plain look.
+    g_nOtherMessages = 0;
+    EXPECT_EQ(Print(button), Print(twin));
+    EXPECT_GT(g_nOtherMessages, 0);
+    ::SetWindowTextW(button, L"Save");
+    wchar_t text[8] = {};
+    ::GetWindowTextW(button, text, 8);
+    EXPECT_STREQ(text, L"Save");
+    {
+        CBuiltinSkin skin;  // a later engine takes the window up again
+        ASSERT_TRUE(skin.Load(file.Path()));
+        skin.Apply(button, L"btn");
+        EXPECT_EQ(GetSkinElement(button), L"btn");
+        EXPECT_EQ(Print(button).At(50, 3), kFace);
+    }
+    ::DestroyWindow(dialog);  // the chain unwinds through both procedures without a fault
+    EXPECT_FALSE(::IsWindow(button));
 }
