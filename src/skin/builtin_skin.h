@@ -2,10 +2,10 @@
 // CBuiltinSkin: the built-in skin engine, used when the external skin component is not installed. Owns the
 // parsed skin file for the whole run; gives windows their element names as a window property and draws
 // them in that element's look. A dialog whose control takes a look gets the skin's [dialog] section: its
-// background, the colours of its plain statics, and its group boxes. Every window it draws it subclasses;
-// the window goes back to its own drawing when the engine is destroyed or loads another file. UI thread only.
-// The dialog's tree views take the [tree] section's colours (face, text, border for lines and frame;
-// pressed.face and pressed.text for the selected row).
+// background, the colours of its plain statics, and its group boxes; its tree views take the [tree]
+// section's colours (face, text, border for lines and frame; pressed.face and pressed.text for the selected
+// row). Every window it draws it subclasses; the window goes back to its own drawing when the engine is
+// destroyed or loads another file. UI thread only.
 #include <windows.h>
 
 #include <optional>

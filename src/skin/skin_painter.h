@@ -1,7 +1,8 @@
 #pragma once
 // Paints one window in a skin look: push buttons, check boxes and radio buttons, group boxes and text
-// statics, each from its own state (pressed, focused, checked, enabled), text, style and font. Stateless;
-// every call draws the whole client area, double-buffered, or only the frame of a group box.
+// statics, each from its own state (pressed, focused, checked, enabled), text, style and font. Keeps no state
+// of its own (drawn faces may go into a cache the caller owns); every call draws the whole client area,
+// double-buffered, or only the frame of a group box.
 #include <windows.h>
 
 #include "skin/skin_file.h"
