@@ -23,6 +23,7 @@ build-win32:
 test: build
 	ctest --test-dir $(NATIVE) --output-on-failure
 	$(WINE_RUN) --session -- ctest --test-dir $(WIN32) --output-on-failure
+	fuzz/run 0
 
 run: build
 	@tools/run-demo
@@ -32,8 +33,9 @@ bench: build
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_link_bench.exe
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_review_bench.exe
 
+# Each libFuzzer target for a fixed number of inputs (FUZZ_RUNS=10000000 for a long run).
 fuzz: setup
-	@echo "no fuzz targets yet"
+	fuzz/run $(or $(FUZZ_RUNS),200000)
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs -r clang-format -i
