@@ -1,10 +1,16 @@
 #include "ui/wnd.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace {
-// The window property that links a window to its framework object.
-const wchar_t kObjectProp[] = L"SidecarWndObject";
+// The framework object of each window. Kept in the process rather than as a window property: a property
+// read is a round trip to the window server under Wine, and this lookup runs for every message. Framework
+// windows live on the user-interface thread only, so the table needs no lock.
+std::unordered_map<HWND, CWnd*>& WindowObjects() {
+    static std::unordered_map<HWND, CWnd*> objects;
+    return objects;
+}
 
 long g_gdiLive = 0;
 }  // namespace
@@ -29,10 +35,10 @@ CWnd::~CWnd() {
         // The object goes first: the window keeps working with its own procedure.
         if (m_pfnSuper) {
             ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-            ::RemovePropW(m_hWnd, kObjectProp);
+            WindowObjects().erase(m_hWnd);
         } else {
             HWND hwnd = m_hWnd;
-            ::RemovePropW(hwnd, kObjectProp);
+            WindowObjects().erase(hwnd);
             m_hWnd = nullptr;
             ::DestroyWindow(hwnd);
         }
@@ -42,12 +48,14 @@ CWnd::~CWnd() {
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
     if (!hwnd)
         return nullptr;
-    return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp));
+    auto& objects = WindowObjects();
+    auto it = objects.find(hwnd);
+    return it == objects.end() ? nullptr : it->second;
 }
 
 void CWnd::Attach(HWND hwnd) {
     m_hWnd = hwnd;
-    ::SetPropW(hwnd, kObjectProp, this);
+    WindowObjects()[hwnd] = this;
 }
 
 void CWnd::DetachOnDestroy() {
@@ -56,7 +64,7 @@ void CWnd::DetachOnDestroy() {
         ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
         m_pfnSuper = nullptr;
     }
-    ::RemovePropW(hwnd, kObjectProp);
+    WindowObjects().erase(hwnd);
     m_hWnd = nullptr;
     PostNcDestroy();
 }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "harness/e2e_case.h"
+#include "harness/pump.h"
 #include "harness/unique_handle.h"
 
 namespace sidecar::e2e {
@@ -156,7 +157,11 @@ class ConsoleSimTest : public CSidecarCase {
             ::WriteFile(hInWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
         inWrite.Reset();
 
-        if (WaitForSingleObject(pi.hProcess, kSimTimeoutMs) != WAIT_OBJECT_0) {
+        // The test thread keeps handling its messages while it waits: a window of this process may be
+        // sent to (the report sink), and a blocked sink would hold the panel and so the simulator.
+        const bool ended = PumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; },
+                                     kSimTimeoutMs, pi.hProcess);
+        if (!ended) {
             ADD_FAILURE() << "console-sim.exe did not end within " << kSimTimeoutMs / 1000 << " s";
             TerminateProcess(pi.hProcess, 99);  // the process this case started
             WaitForSingleObject(pi.hProcess, 5000);
