@@ -9,6 +9,7 @@
 
 #include "skin/skin_painter.h"
 #include "skin/skin_raster.h"
+#include "ui/wnd.h"
 #include "ui/gdi.h"
 
 namespace {
@@ -487,7 +488,9 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         default:
             break;
     }
-    if (RedrawnQuietly(msg) && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE)) {
+    const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
+    if (RedrawnQuietly(msg) && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) &&
+        !(framework && framework->DrawsOnlyWhenPainting(msg))) {
         // Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
         // themselves; it is the window manager's own switch, so nothing else about the window changes. A
         // message sent while it is off (focus during a click) passes straight through.

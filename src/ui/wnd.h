@@ -23,6 +23,9 @@ class CWnd {
 
     // Sees every message of the framework's loops before it is dispatched; true = handled, do not dispatch.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
+    // True when the window draws nothing while it handles `msg` and only invalidates itself, so whoever
+    // wraps it (the skin engine) need not hold its drawing back for that message.
+    virtual bool DrawsOnlyWhenPainting(UINT /*msg*/) const { return false; }
     // Offers the message to PreTranslateMessage of the framework windows from its window up to its top-level
     // window; true when one of them handled it.
     static bool WalkPreTranslateTree(MSG* pMsg);
