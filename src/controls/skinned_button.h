@@ -8,6 +8,8 @@ class CButtonSTEx2 : public CButton {
   public:
     ~CButtonSTEx2() override = default;
 
+    bool DrawsOnlyWhenPainting(UINT msg) const override { return msg == WM_SETTEXT || msg == WM_ENABLE; }
+
   private:
     SIDECAR_DECLARE_MESSAGE_MAP();
 
