@@ -299,8 +299,17 @@ void CSidecarDlg::SetUpTree() {
     m_tree.SetFont(theApp.m_fontNormal.Get());
 }
 
-void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
+HWND CSidecarDlg::Item(int id) {
+    auto found = m_items.find(id);
+    if (found != m_items.end())
+        return found->second;
     HWND item = GetDlgItem(id);
+    m_items.emplace(id, item);
+    return item;
+}
+
+void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
+    HWND item = Item(id);
     wchar_t current[260];
     int len = ::GetWindowTextW(item, current, static_cast<int>(std::size(current)));
     if (len >= 0 && static_cast<std::size_t>(len) == text.size() && text.size() < std::size(current) - 1 &&
@@ -311,7 +320,7 @@ void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
 }
 
 void CSidecarDlg::EnableItem(int id, bool enable) {
-    HWND item = GetDlgItem(id);
+    HWND item = Item(id);
     if ((::IsWindowEnabled(item) != FALSE) != enable)
         ::EnableWindow(item, enable);
 }
@@ -321,7 +330,7 @@ void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
     if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0)
         return;
     m_skinShown[id] = element;
-    ApplySkin(GetDlgItem(id), element);
+    ApplySkin(Item(id), element);
 }
 
 // ---- Reports -------------------------------------------------------------------------------------------
@@ -527,10 +536,11 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             if (HTREEITEM item = FindItemByData(m_tree.GetRootItem(), cmd.itemData)) {
                 bool done = cmd.op == 4;
                 std::wstring text = m_tree.GetItemText(item);
-                m_tree.SetItemText(item, done ? panel::ReplaceAll(text, L":R", L":Y")
-                                              : panel::ReplaceAll(text, L":Y", L":R"));
                 int image = done ? panel::kDoneImage : panel::kPendingImage;
-                m_tree.SetItemImage(item, image, image);
+                m_tree.SetItemTextAndImage(
+                    item,
+                    done ? panel::ReplaceAll(text, L":R", L":Y") : panel::ReplaceAll(text, L":Y", L":R"),
+                    image, image);
             }
             break;
         default:
@@ -558,39 +568,49 @@ HTREEITEM CSidecarDlg::FindItemByData(HTREEITEM item, LPARAM data) const {
 
 void CSidecarDlg::SetLampG(BOOL on) {
     SkinItem(IDC_LAMP_G, on ? L"panelControl_ledGBtn_blue" : L"panelControl_ledGBtn_gray");
-    ::InvalidateRect(GetDlgItem(IDC_LAMP_G), nullptr, TRUE);
+    ::InvalidateRect(Item(IDC_LAMP_G), nullptr, TRUE);
 }
 
 void CSidecarDlg::SetLampR(BOOL on) {
     SkinItem(IDC_LAMP_R, on ? L"statusBar_ledRBtn_yellow" : L"statusBar_ledRBtn_gray");
-    ::InvalidateRect(GetDlgItem(IDC_LAMP_R), nullptr, TRUE);
+    ::InvalidateRect(Item(IDC_LAMP_R), nullptr, TRUE);
 }
 
 void CSidecarDlg::SetLampE(BOOL on) {
     SkinItem(IDC_LAMP_E, on ? L"statusBar_ledEBtn_green" : L"statusBar_ledEBtn_gray");
-    ::InvalidateRect(GetDlgItem(IDC_LAMP_E), nullptr, TRUE);
+    ::InvalidateRect(Item(IDC_LAMP_E), nullptr, TRUE);
+}
+
+// Shows or hides a window unless it already is so: most console messages bring back a view that is
+// already in place, and each show or hide is a round trip to the window server under Wine.
+void CSidecarDlg::ShowItem(HWND hwnd, bool show) {
+    if (!hwnd)
+        return;
+    bool visible = (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible != show)
+        ::ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
 }
 
 void CSidecarDlg::ToggleDevice() {
-    HWND tree = GetDlgItem(IDC_TREE);
+    HWND tree = Item(IDC_TREE);
     if (m_bDeviceShown) {
         m_bDeviceShown = FALSE;
         SetItemText(IDC_DEVICE, GetText(IDS_SHOW_DEVICE));
-        ::ShowWindow(tree, SW_SHOW);
+        ShowItem(tree, true);
         if (m_pStandSdkDlg)
-            m_pStandSdkDlg->ShowWindow(SW_HIDE);
+            ShowItem(m_pStandSdkDlg->m_hWnd, false);
         if (m_pCeilingDlg)
             m_pCeilingDlg->StopStand();  // the ceiling panel stays visible
     } else {
         m_bDeviceShown = TRUE;
         SetItemText(IDC_DEVICE, GetText(IDS_HIDE_DEVICE));
         if (m_pStandSdkDlg)
-            m_pStandSdkDlg->ShowWindow(SW_SHOW);
+            ShowItem(m_pStandSdkDlg->m_hWnd, true);
         if (m_pCeilingDlg) {
-            m_pCeilingDlg->ShowWindow(SW_SHOW);
+            ShowItem(m_pCeilingDlg->m_hWnd, true);
             m_pCeilingDlg->StopStand();
         }
-        ::ShowWindow(tree, SW_HIDE);
+        ShowItem(tree, false);
     }
 }
 
@@ -599,14 +619,12 @@ void CSidecarDlg::ShowReviewView(BOOL review) {
     ToggleDevice();
     HWND reviewWnd = theApp.m_pReviewDlg ? theApp.m_pReviewDlg->m_hWnd : nullptr;
     if (review) {
-        if (reviewWnd)
-            ::ShowWindow(reviewWnd, SW_SHOW);
-        ShowWindow(SW_HIDE);
+        ShowItem(reviewWnd, true);
+        ShowItem(m_hWnd, false);
     } else {
-        ::ShowWindow(GetDlgItem(IDC_TREE), SW_SHOW);
-        ShowWindow(SW_SHOW);
-        if (reviewWnd)
-            ::ShowWindow(reviewWnd, SW_HIDE);
+        ShowItem(Item(IDC_TREE), true);
+        ShowItem(m_hWnd, true);
+        ShowItem(reviewWnd, false);
     }
 }
 

@@ -40,18 +40,12 @@ std::wstring CTreeCtrl::GetItemText(HTREEITEM item) const {
     return tv.pszText ? std::wstring(tv.pszText) : std::wstring();
 }
 
-BOOL CTreeCtrl::SetItemText(HTREEITEM item, const std::wstring& text) const {
+BOOL CTreeCtrl::SetItemTextAndImage(HTREEITEM item, const std::wstring& text, int image,
+                                    int selectedImage) const {
     TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
+    tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     tv.hItem = item;
     tv.pszText = const_cast<wchar_t*>(text.c_str());
-    return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
-}
-
-BOOL CTreeCtrl::SetItemImage(HTREEITEM item, int image, int selectedImage) const {
-    TVITEMW tv{};
-    tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    tv.hItem = item;
     tv.iImage = image;
     tv.iSelectedImage = selectedImage;
     return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));

@@ -32,8 +32,8 @@ class CTreeCtrl : public CWnd {
     BOOL SetItemData(HTREEITEM item, LPARAM data) const;
     LPARAM GetItemData(HTREEITEM item) const;
     std::wstring GetItemText(HTREEITEM item) const;
-    BOOL SetItemText(HTREEITEM item, const std::wstring& text) const;
-    BOOL SetItemImage(HTREEITEM item, int image, int selectedImage) const;
+    // Text and images in one change (one repaint of the row).
+    BOOL SetItemTextAndImage(HTREEITEM item, const std::wstring& text, int image, int selectedImage) const;
     HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
         return reinterpret_cast<HTREEITEM>(
             SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
