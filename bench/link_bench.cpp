@@ -17,38 +17,18 @@
 #include <vector>
 
 #include "link/codes.h"
+#include "bench_clock.h"
 #include "link/records.h"
 #include "resources/resource.h"
 
 namespace fs = std::filesystem;
+using bench::Median;
+using bench::Now;
+using bench::Pump;
 
 namespace {
 
 constexpr int kBatch = 100;
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 LRESULT CALLBACK NullProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_CLOSE) {

@@ -1,0 +1,36 @@
+#pragma once
+// Small helpers the benchmarks share: a millisecond clock, the median of samples, and a message pump.
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace bench {
+
+// Milliseconds from the performance counter.
+inline double Now() {
+    static const LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+inline double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// Handles this thread's pending messages.
+inline void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace bench
