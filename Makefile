@@ -32,6 +32,7 @@ run: build
 bench: build
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_link_bench.exe
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_review_bench.exe
+	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_startup_bench.exe
 
 # Each libFuzzer target for a fixed number of inputs (FUZZ_RUNS=10000000 for a long run).
 fuzz: setup
