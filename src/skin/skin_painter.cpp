@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -169,6 +170,17 @@ struct CTarget {
     std::wstring text;
 };
 
+// The face `draw` paints: from the cache when there is one, else drawn into `own` for this paint only.
+const CSkinCanvas& DrawnFace(CSkinFaceCache* cache, const CSkinFaceKey& key, const CSkinRect& client,
+                             CSkinColor behind, const std::function<void(CSkinCanvas&)>& draw,
+                             std::optional<CSkinCanvas>& own) {
+    if (cache)
+        return cache->Get(key, draw);
+    own.emplace(client.w, client.h, behind);
+    draw(*own);
+    return *own;
+}
+
 void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESULT buttonState,
                          CSkinFaceCache* cache) {
     const CSkinPlain plain{FromColorRef(::GetSysColor(COLOR_BTNFACE)),
@@ -222,14 +234,7 @@ void PaintFaceAndCaption(const CTarget& t, HDC hdc, const CSkinLook& look, LRESU
     const CSkinRect textRect = bCheck ? SkinCheckLayout(t.client, nTextHeight, bTextLeft).text
                                       : SkinCaptionRect(t.client, paint, align);
     std::optional<CSkinCanvas> own;
-    const CSkinCanvas* canvas = nullptr;
-    if (cache) {
-        canvas = &cache->Get(key, draw);
-    } else {
-        own.emplace(t.client.w, t.client.h, behind);
-        draw(*own);
-        canvas = &*own;
-    }
+    const CSkinCanvas* canvas = &DrawnFace(cache, key, t.client, behind, draw, own);
 
     CBackBuffer buffer(hdc, *canvas);
     if (!buffer.Ready())
@@ -300,14 +305,7 @@ void PaintGroupBox(const CTarget& t, HDC hdc, const CSkinLook& look, CSkinFaceCa
                            nTextHeight,
                            extent.cx};
     std::optional<CSkinCanvas> own;
-    const CSkinCanvas* canvas = nullptr;
-    if (cache) {
-        canvas = &cache->Get(key, draw);
-    } else {
-        own.emplace(t.client.w, t.client.h, behind);
-        draw(*own);
-        canvas = &*own;
-    }
+    const CSkinCanvas* canvas = &DrawnFace(cache, key, t.client, behind, draw, own);
     CBackBuffer buffer(hdc, *canvas);
     if (!buffer.Ready())
         return;
