@@ -73,16 +73,8 @@ void CImageList::DeleteImageList() {
 }
 
 bool CToolTipCtrl::Create(HWND parent, DWORD style) {
-    HWND hwnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, ::GetModuleHandleW(nullptr),
-                                  nullptr);
-    if (!hwnd)
-        return false;
-    if (!SubclassWindow(hwnd)) {
-        ::DestroyWindow(hwnd);
-        return false;
-    }
-    return true;
+    // A pop-up owned by `parent`; the control sizes itself when it shows a tip.
+    return CreateControl(TOOLTIPS_CLASSW, nullptr, WS_POPUP | style, RECT{}, parent, 0);
 }
 
 bool CToolTipCtrl::AddTool(HWND tool, const wchar_t* text, UINT_PTR id) const {
