@@ -19,7 +19,7 @@ struct Fault {
     std::uintptr_t address = 0;      // the faulting instruction
     std::uintptr_t dataAddress = 0;  // for access violations: the address read or written
     bool firstChance = true;
-    std::wstring where;              // "Sidecar.exe+0x1a2b", or the module that faulted
+    std::wstring where;  // "Sidecar.exe+0x1a2b", or the module that faulted
 
     std::wstring Describe() const;
 };
@@ -28,7 +28,7 @@ struct Fault {
 // The thread that creates a debuggee is the only one that may wait for its debug events, hence the thread.
 // Destroying a running debuggee terminates it.
 class CDebuggee {
-public:
+  public:
     CDebuggee() = default;
     CDebuggee(const CDebuggee&) = delete;
     CDebuggee& operator=(const CDebuggee&) = delete;
@@ -36,8 +36,8 @@ public:
 
     // Starts strExe with strCommandLine, the given environment block (double-NUL terminated) and
     // working folder; false with the reason in strError when the process could not be created.
-    bool Start(const std::wstring& strExe, const std::wstring& strCommandLine, const std::vector<wchar_t>& env,
-               const std::wstring& strWorkDir, std::wstring& strError);
+    bool Start(const std::wstring& strExe, const std::wstring& strCommandLine,
+               const std::vector<wchar_t>& env, const std::wstring& strWorkDir, std::wstring& strError);
 
     bool Started() const { return static_cast<bool>(m_hProcess); }
     DWORD ProcessId() const { return m_dwProcessId; }
@@ -54,7 +54,7 @@ public:
     // Ends the process (when still running) and waits for the debug loop to finish.
     void Terminate(UINT uExitCode);
 
-private:
+  private:
     struct Module {
         std::uintptr_t base = 0;
         std::uintptr_t size = 0;

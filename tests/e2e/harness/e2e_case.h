@@ -8,7 +8,7 @@
 namespace sidecar::e2e {
 
 class CSidecarCase : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { m_run.Finish(); }
 
     CSidecarRun m_run;

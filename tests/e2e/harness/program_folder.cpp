@@ -15,15 +15,16 @@ namespace {
 constexpr wchar_t kFolderPrefix[] = L"sidecar-e2e-";
 
 // Folders left by a test process that was killed: their name carries the owner's process id.
-void RemoveOrphans(const fs::path& tempDir)
-{
+void RemoveOrphans(const fs::path& tempDir) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(tempDir, ec)) {
         const std::wstring strName = entry.path().filename().wstring();
-        if (strName.rfind(kFolderPrefix, 0) != 0) continue;
-        const DWORD dwOwner = static_cast<DWORD>(std::wcstoul(strName.c_str() + std::size(kFolderPrefix) - 1,
-                                                              nullptr, 10));
-        if (dwOwner == GetCurrentProcessId()) continue;
+        if (strName.rfind(kFolderPrefix, 0) != 0)
+            continue;
+        const DWORD dwOwner =
+            static_cast<DWORD>(std::wcstoul(strName.c_str() + std::size(kFolderPrefix) - 1, nullptr, 10));
+        if (dwOwner == GetCurrentProcessId())
+            continue;
         HANDLE hOwner = OpenProcess(SYNCHRONIZE, FALSE, dwOwner);
         if (hOwner != nullptr) {
             CloseHandle(hOwner);
@@ -33,8 +34,7 @@ void RemoveOrphans(const fs::path& tempDir)
     }
 }
 
-fs::path TempDirectory()
-{
+fs::path TempDirectory() {
     wchar_t szTemp[MAX_PATH + 1] = {};
     const DWORD n = GetTempPathW(MAX_PATH + 1, szTemp);
     return n > 0 && n <= MAX_PATH ? fs::path(szTemp) : fs::current_path();
@@ -42,11 +42,12 @@ fs::path TempDirectory()
 
 }  // namespace
 
-CProgramFolder::~CProgramFolder() { Remove(); }
+CProgramFolder::~CProgramFolder() {
+    Remove();
+}
 
 bool CProgramFolder::Create(const std::wstring& strExe, const std::optional<std::string>& hostappIni,
-                            const std::vector<ExtraFile>& files, std::wstring& strError)
-{
+                            const std::vector<ExtraFile>& files, std::wstring& strError) {
     static std::atomic<unsigned> s_nNext{0};
     static const bool s_bSwept = (RemoveOrphans(TempDirectory()), true);
     (void)s_bSwept;
@@ -61,7 +62,8 @@ bool CProgramFolder::Create(const std::wstring& strExe, const std::optional<std:
         return false;
     }
     m_strPath = folder.wstring();
-    if (m_strPath.back() != L'\\') m_strPath += L'\\';
+    if (m_strPath.back() != L'\\')
+        m_strPath += L'\\';
 
     if (!CopyFileW(strExe.c_str(), ExePath().c_str(), FALSE)) {
         strError = L"cannot copy " + strExe + L" (error " + std::to_wstring(GetLastError()) + L")";
@@ -69,7 +71,8 @@ bool CProgramFolder::Create(const std::wstring& strExe, const std::optional<std:
         return false;
     }
     std::vector<ExtraFile> all = files;
-    if (hostappIni) all.push_back({L"Hostapp.ini", *hostappIni});
+    if (hostappIni)
+        all.push_back({L"Hostapp.ini", *hostappIni});
     for (const ExtraFile& file : all) {
         const fs::path target = folder / file.path;
         fs::create_directories(target.parent_path(), ec);
@@ -84,13 +87,14 @@ bool CProgramFolder::Create(const std::wstring& strExe, const std::optional<std:
     return true;
 }
 
-bool CProgramFolder::Remove()
-{
-    if (m_strPath.empty()) return true;
+bool CProgramFolder::Remove() {
+    if (m_strPath.empty())
+        return true;
     std::error_code ec;
     fs::remove_all(fs::path(m_strPath), ec);
     const bool bGone = !fs::exists(fs::path(m_strPath), ec);
-    if (bGone) m_strPath.clear();
+    if (bGone)
+        m_strPath.clear();
     return bGone;
 }
 

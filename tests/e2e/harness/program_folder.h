@@ -15,7 +15,7 @@ struct ExtraFile {
 
 // Owns a uniquely named folder below the Wine user's temporary folder and removes it when destroyed.
 class CProgramFolder {
-public:
+  public:
     CProgramFolder() = default;
     CProgramFolder(const CProgramFolder&) = delete;
     CProgramFolder& operator=(const CProgramFolder&) = delete;
@@ -33,7 +33,7 @@ public:
     // The program's copy inside the folder.
     std::wstring ExePath() const { return m_strPath + L"Sidecar.exe"; }
 
-private:
+  private:
     std::wstring m_strPath;
 };
 

@@ -7,8 +7,7 @@ namespace {
 constexpr DWORD kPollMs = 5;
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& done, DWORD nTimeoutMs, HANDLE hWake)
-{
+bool PumpUntil(const std::function<bool()>& done, DWORD nTimeoutMs, HANDLE hWake) {
     const ULONGLONG nDeadline = GetTickCount64() + nTimeoutMs;
     for (;;) {
         MSG msg;
@@ -16,9 +15,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD nTimeoutMs, HANDLE hWake
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (done()) return true;
+        if (done())
+            return true;
         const ULONGLONG nNow = GetTickCount64();
-        if (nNow >= nDeadline) return false;
+        if (nNow >= nDeadline)
+            return false;
         const DWORD nSlice = static_cast<DWORD>(nDeadline - nNow < kPollMs ? nDeadline - nNow : kPollMs);
         // MWMO_INPUTAVAILABLE: wake for messages already queued too, not only for new arrivals.
         MsgWaitForMultipleObjectsEx(hWake != nullptr ? 1 : 0, hWake != nullptr ? &hWake : nullptr, nSlice,

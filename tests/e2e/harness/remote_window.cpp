@@ -7,31 +7,27 @@ namespace sidecar::e2e {
 
 CRemoteMemory::CRemoteMemory(HANDLE hProcess, std::size_t nBytes)
     : m_hProcess(hProcess),
-      m_pAddress(VirtualAllocEx(hProcess, nullptr, nBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
-{
+      m_pAddress(VirtualAllocEx(hProcess, nullptr, nBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)) {}
+
+CRemoteMemory::~CRemoteMemory() {
+    if (m_pAddress != nullptr)
+        VirtualFreeEx(m_hProcess, m_pAddress, 0, MEM_RELEASE);
 }
 
-CRemoteMemory::~CRemoteMemory()
-{
-    if (m_pAddress != nullptr) VirtualFreeEx(m_hProcess, m_pAddress, 0, MEM_RELEASE);
-}
-
-bool CRemoteMemory::Write(std::size_t nOffset, const void* pData, std::size_t nBytes) const
-{
+bool CRemoteMemory::Write(std::size_t nOffset, const void* pData, std::size_t nBytes) const {
     SIZE_T nDone = 0;
     return WriteProcessMemory(m_hProcess, At(nOffset), pData, nBytes, &nDone) && nDone == nBytes;
 }
 
-bool CRemoteMemory::Read(std::size_t nOffset, void* pData, std::size_t nBytes) const
-{
+bool CRemoteMemory::Read(std::size_t nOffset, void* pData, std::size_t nBytes) const {
     SIZE_T nDone = 0;
     return ReadProcessMemory(m_hProcess, At(nOffset), pData, nBytes, &nDone) && nDone == nBytes;
 }
 
-std::wstring ReadWindowText(HWND hWnd, DWORD nTimeoutMs)
-{
+std::wstring ReadWindowText(HWND hWnd, DWORD nTimeoutMs) {
     DWORD_PTR nLength = 0;
-    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, nTimeoutMs, &nLength)) return {};
+    if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, nTimeoutMs, &nLength))
+        return {};
     // The length may be an upper bound (DBCS); WM_GETTEXT says how many characters it copied.
     std::wstring strText(nLength + 1, L'\0');
     DWORD_PTR nCopied = 0;
@@ -42,31 +38,30 @@ std::wstring ReadWindowText(HWND hWnd, DWORD nTimeoutMs)
     return strText;
 }
 
-RECT ReadRectIn(HWND hWnd, HWND hReference)
-{
+RECT ReadRectIn(HWND hWnd, HWND hReference) {
     RECT rc{};
     GetWindowRect(hWnd, &rc);
     MapWindowPoints(HWND_DESKTOP, hReference, reinterpret_cast<POINT*>(&rc), 2);
     return rc;
 }
 
-std::wstring ReadSkinElement(HWND hWnd)
-{
+std::wstring ReadSkinElement(HWND hWnd) {
     const auto atom = static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(GetPropW(hWnd, L"SidecarSkin")));
-    if (atom == 0) return {};
+    if (atom == 0)
+        return {};
     wchar_t szName[256] = {};
     const UINT n = GlobalGetAtomNameW(atom, szName, 256);
     return std::wstring(szName, n);
 }
 
-bool ReadTreeRows(HWND hTree, HANDLE hProcess, DWORD nTimeoutMs, std::vector<TreeRow>& rows)
-{
+bool ReadTreeRows(HWND hTree, HANDLE hProcess, DWORD nTimeoutMs, std::vector<TreeRow>& rows) {
     rows.clear();
     // TVM_GETITEMW is not marshalled between processes: the item structure and its text buffer must
     // live in the tree's own process.
     constexpr std::size_t kTextChars = 1024;
     CRemoteMemory remote(hProcess, sizeof(TVITEMW) + kTextChars * sizeof(wchar_t));
-    if (!remote) return false;
+    if (!remote)
+        return false;
 
     auto send = [&](UINT uMsg, WPARAM wParam, LPARAM lParam, DWORD_PTR& nResult) {
         return SendMessageTimeoutW(hTree, uMsg, wParam, lParam, SMTO_NORMAL, nTimeoutMs, &nResult) != 0;
@@ -95,26 +90,28 @@ bool ReadTreeRows(HWND hTree, HANDLE hProcess, DWORD nTimeoutMs, std::vector<Tre
         SIZE_T nDone = 0;
         ReadProcessMemory(hProcess, item.pszText, strText.data(), kTextChars * sizeof(wchar_t), &nDone);
         strText.resize(wcsnlen(strText.c_str(), nDone / sizeof(wchar_t)));
-        rows.push_back({nDepth, std::move(strText), item.iImage, item.iSelectedImage, item.lParam, item.state,
-                        hItem});
+        rows.push_back(
+            {nDepth, std::move(strText), item.iImage, item.iSelectedImage, item.lParam, item.state, hItem});
         return true;
     };
 
     // Depth-first: an item, its children, then its next sibling.
     std::function<bool(HTREEITEM, int)> walk = [&](HTREEITEM hFirst, int nDepth) {
         for (HTREEITEM h = hFirst; h != nullptr; h = next(TVGN_NEXT, h))
-            if (!readItem(h, nDepth) || !walk(next(TVGN_CHILD, h), nDepth + 1)) return false;
+            if (!readItem(h, nDepth) || !walk(next(TVGN_CHILD, h), nDepth + 1))
+                return false;
         return true;
     };
     return walk(next(TVGN_ROOT, nullptr), 0);
 }
 
-bool IsStandardMessageBox(HWND hWnd)
-{
+bool IsStandardMessageBox(HWND hWnd) {
     wchar_t szClass[16] = {};
-    if (GetClassNameW(hWnd, szClass, 16) == 0 || std::wcscmp(szClass, L"#32770") != 0) return false;
+    if (GetClassNameW(hWnd, szClass, 16) == 0 || std::wcscmp(szClass, L"#32770") != 0)
+        return false;
     bool bHasButton = false;
-    for (HWND hChild = GetWindow(hWnd, GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
+    for (HWND hChild = GetWindow(hWnd, GW_CHILD); hChild != nullptr;
+         hChild = GetWindow(hChild, GW_HWNDNEXT)) {
         wchar_t szChild[16] = {};
         GetClassNameW(hChild, szChild, 16);
         const int nId = GetDlgCtrlID(hChild);
@@ -122,7 +119,8 @@ bool IsStandardMessageBox(HWND hWnd)
             bHasButton = true;
         else if (_wcsicmp(szChild, L"Static") != 0)
             return false;
-        else if (nId >= 1000 && nId < 0xFFFF && nId != 1088 /* Wine's icon */ && nId != 0x14 /* Windows' icon */)
+        else if (nId >= 1000 && nId < 0xFFFF && nId != 1088 /* Wine's icon */ &&
+                 nId != 0x14 /* Windows' icon */)
             return false;
     }
     return bHasButton;

@@ -11,7 +11,7 @@ namespace sidecar::e2e {
 
 // Memory committed in another process, released with the owner.
 class CRemoteMemory {
-public:
+  public:
     CRemoteMemory(HANDLE hProcess, std::size_t nBytes);
     CRemoteMemory(const CRemoteMemory&) = delete;
     CRemoteMemory& operator=(const CRemoteMemory&) = delete;
@@ -24,19 +24,19 @@ public:
     bool Write(std::size_t nOffset, const void* pData, std::size_t nBytes) const;
     bool Read(std::size_t nOffset, void* pData, std::size_t nBytes) const;
 
-private:
+  private:
     HANDLE m_hProcess;
     void* m_pAddress;
 };
 
 // One item of a tree control, in depth-first order.
 struct TreeRow {
-    int depth = 0;              // 0 for root items
+    int depth = 0;  // 0 for root items
     std::wstring text;
     int image = 0;
     int selectedImage = 0;
     LPARAM param = 0;
-    UINT state = 0;             // TVIS_SELECTED, TVIS_EXPANDED, TVIS_BOLD, ...
+    UINT state = 0;  // TVIS_SELECTED, TVIS_EXPANDED, TVIS_BOLD, ...
     HTREEITEM item = nullptr;
 };
 

@@ -10,12 +10,13 @@ namespace {
 
 constexpr wchar_t kSinkClass[] = L"SidecarE2ESink";
 
-HWND WindowFromWire(std::uint64_t value) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value)); }
+HWND WindowFromWire(std::uint64_t value) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+}
 
 }  // namespace
 
-bool CReportSink::Create()
-{
+bool CReportSink::Create() {
     static const ATOM s_atom = [] {
         WNDCLASSW wc{};
         wc.lpfnWndProc = WindowProc;
@@ -23,17 +24,18 @@ bool CReportSink::Create()
         wc.lpszClassName = kSinkClass;
         return RegisterClassW(&wc);
     }();
-    if (s_atom == 0) return false;
+    if (s_atom == 0)
+        return false;
     // Message-only: EnumWindows never lists it, so it can never be mistaken for a console.
     m_hWnd.Reset(CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  GetModuleHandleW(nullptr), nullptr));
-    if (!m_hWnd) return false;
+    if (!m_hWnd)
+        return false;
     SetWindowLongPtrW(m_hWnd.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return true;
 }
 
-LRESULT CALLBACK CReportSink::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK CReportSink::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     auto* pSink = reinterpret_cast<CReportSink*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (pSink != nullptr) {
         if (uMsg == WM_COPYDATA) {
@@ -42,15 +44,15 @@ LRESULT CALLBACK CReportSink::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
         }
         if (uMsg == wire::kSyncAck) {
             const auto nReached = static_cast<std::uint32_t>(wParam);
-            if (nReached > pSink->m_nSyncReached) pSink->m_nSyncReached = nReached;
+            if (nReached > pSink->m_nSyncReached)
+                pSink->m_nSyncReached = nReached;
             return 0;
         }
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-void CReportSink::OnCopyData(const COPYDATASTRUCT& cds)
-{
+void CReportSink::OnCopyData(const COPYDATASTRUCT& cds) {
     const auto* pBytes = static_cast<const std::uint8_t*>(cds.lpData);
     if (cds.dwData == wire::kHello && cds.cbData == sizeof(wire::Hello) && pBytes != nullptr) {
         wire::Hello hello;

@@ -12,19 +12,19 @@ namespace sidecar::e2e {
 
 // One WM_COPYDATA that the panel sent to a console window, as the panel sent it.
 struct Report {
-    std::uint32_t code = 0;            // dwData
-    std::uint32_t cbData = 0;          // cbData: the record's size, or the value of a record-less report
-    bool nullData = false;             // lpData was NULL
-    bool truncated = false;            // the record was longer than the probe copies (1 MiB)
-    HWND sender = nullptr;             // wParam
-    HWND console = nullptr;            // the console window that received it
-    std::vector<std::uint8_t> bytes;   // the record, when lpData was not NULL
+    std::uint32_t code = 0;           // dwData
+    std::uint32_t cbData = 0;         // cbData: the record's size, or the value of a record-less report
+    bool nullData = false;            // lpData was NULL
+    bool truncated = false;           // the record was longer than the probe copies (1 MiB)
+    HWND sender = nullptr;            // wParam
+    HWND console = nullptr;           // the console window that received it
+    std::vector<std::uint8_t> bytes;  // the record, when lpData was not NULL
 };
 
 // Owns the sink window on the creating thread; collects reports in arrival order. Not movable: the
 // window refers back to the object.
 class CReportSink {
-public:
+  public:
     CReportSink() = default;
     CReportSink(const CReportSink&) = delete;
     CReportSink& operator=(const CReportSink&) = delete;
@@ -44,7 +44,7 @@ public:
     // The highest sync sequence number the panel's message loop has reached.
     std::uint32_t SyncReached() const { return m_nSyncReached; }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     void OnCopyData(const COPYDATASTRUCT& cds);
 

@@ -21,47 +21,46 @@ constexpr wchar_t kSharedTitleMutex[] = L"SidecarE2E.SharedConsoleTitle";
 constexpr DWORD kSharedTitleWaitMs = 120000;
 
 // CMake gives the build tree's paths; under Wine the Linux root is drive Z:.
-std::wstring WindowsPath(const char* pszPath)
-{
+std::wstring WindowsPath(const char* pszPath) {
     std::wstring str(pszPath, pszPath + std::strlen(pszPath));
     for (wchar_t& ch : str)
-        if (ch == L'/') ch = L'\\';
-    if (!str.empty() && str.front() == L'\\') str.insert(0, L"Z:");
+        if (ch == L'/')
+            ch = L'\\';
+    if (!str.empty() && str.front() == L'\\')
+        str.insert(0, L"Z:");
     return str;
 }
 
 template <typename T>
-std::span<const std::uint8_t> BytesOf(const T* pItems, std::size_t nItems)
-{
+std::span<const std::uint8_t> BytesOf(const T* pItems, std::size_t nItems) {
     return {reinterpret_cast<const std::uint8_t*>(pItems), nItems * sizeof(T)};
 }
 
-std::wstring Hex(std::uintptr_t value)
-{
+std::wstring Hex(std::uintptr_t value) {
     wchar_t sz[32];
     std::swprintf(sz, 32, L"%llx", static_cast<unsigned long long>(value));
     return sz;
 }
 
 // The build's Sidecar.exe, unless SIDECAR_E2E_EXE names another one (a Windows path).
-std::wstring ProgramUnderTest()
-{
+std::wstring ProgramUnderTest() {
     wchar_t szOverride[MAX_PATH] = {};
     const DWORD n = GetEnvironmentVariableW(L"SIDECAR_E2E_EXE", szOverride, MAX_PATH);
     return n > 0 && n < MAX_PATH ? std::wstring(szOverride, n) : WindowsPath(SIDECAR_EXE_PATH);
 }
 
-std::vector<wchar_t> EnvironmentWith(const std::vector<std::pair<std::wstring, std::wstring>>& extra)
-{
+std::vector<wchar_t> EnvironmentWith(const std::vector<std::pair<std::wstring, std::wstring>>& extra) {
     std::vector<wchar_t> block;
     wchar_t* pStrings = GetEnvironmentStringsW();
     for (const wchar_t* p = pStrings; p != nullptr && *p != L'\0'; p += std::wcslen(p) + 1) {
         bool bReplaced = false;
         for (const auto& [name, value] : extra)
             bReplaced |= _wcsnicmp(p, name.c_str(), name.size()) == 0 && p[name.size()] == L'=';
-        if (!bReplaced) block.insert(block.end(), p, p + std::wcslen(p) + 1);
+        if (!bReplaced)
+            block.insert(block.end(), p, p + std::wcslen(p) + 1);
     }
-    if (pStrings != nullptr) FreeEnvironmentStringsW(pStrings);
+    if (pStrings != nullptr)
+        FreeEnvironmentStringsW(pStrings);
     for (const auto& [name, value] : extra) {
         const std::wstring entry = name + L"=" + value;
         block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
@@ -72,33 +71,29 @@ std::vector<wchar_t> EnvironmentWith(const std::vector<std::pair<std::wstring, s
 
 // The title Sidecar derives from its tail: the tail without the blanks that follow the program name,
 // or the default when nothing is left.
-std::wstring TitleFromTail(const std::wstring& strTail)
-{
+std::wstring TitleFromTail(const std::wstring& strTail) {
     const std::size_t nStart = strTail.find_first_not_of(L" \t");
     return nStart == std::wstring::npos ? std::wstring(kDefaultConsoleTitle) : strTail.substr(nStart);
 }
 
-BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
-{
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam) {
     reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
 }
 
 template <typename F>
-void ForEachTopLevel(F&& visit)
-{
-    for (HWND hWnd : TopLevelWindows()) visit(hWnd);
+void ForEachTopLevel(F&& visit) {
+    for (HWND hWnd : TopLevelWindows())
+        visit(hWnd);
 }
 
-std::wstring TitleOf(HWND hWnd)
-{
+std::wstring TitleOf(HWND hWnd) {
     wchar_t szTitle[512] = {};
     GetWindowTextW(hWnd, szTitle, 512);
     return szTitle;
 }
 
-DWORD ProcessOf(HWND hWnd)
-{
+DWORD ProcessOf(HWND hWnd) {
     DWORD dwProcess = 0;
     GetWindowThreadProcessId(hWnd, &dwProcess);
     return dwProcess;
@@ -106,8 +101,7 @@ DWORD ProcessOf(HWND hWnd)
 
 }  // namespace
 
-std::vector<HWND> TopLevelWindows()
-{
+std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> windows;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
@@ -115,19 +109,16 @@ std::vector<HWND> TopLevelWindows()
 
 CSidecarRun::CSidecarRun() : m_uSyncMessage(RegisterWindowMessageW(wire::kSyncMessageName)) {}
 
-CSidecarRun::~CSidecarRun()
-{
+CSidecarRun::~CSidecarRun() {
     Finish();
 }
 
-std::wstring CSidecarRun::UniqueTitle()
-{
+std::wstring CSidecarRun::UniqueTitle() {
     static std::atomic<unsigned> s_nNext{0};
     return L"sidecar-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++s_nNext);
 }
 
-bool CSidecarRun::Start(const StartOptions& options)
-{
+bool CSidecarRun::Start(const StartOptions& options) {
     if (m_debuggee.Started() || m_bFinished) {
         ADD_FAILURE() << "a CSidecarRun starts one process, once";
         return false;
@@ -136,23 +127,23 @@ bool CSidecarRun::Start(const StartOptions& options)
 
     std::wstring strTail;
     switch (options.tail.kind) {
-    case Tail::Kind::Unique:
-        strTail = UniqueTitle();
-        m_strConsoleTitle = strTail;
-        break;
-    case Tail::Kind::None:
-        m_strConsoleTitle = kDefaultConsoleTitle;
-        break;
-    case Tail::Kind::Exact:
-        strTail = options.tail.text;
-        m_strConsoleTitle = TitleFromTail(strTail);
-        break;
+        case Tail::Kind::Unique:
+            strTail = UniqueTitle();
+            m_strConsoleTitle = strTail;
+            break;
+        case Tail::Kind::None:
+            m_strConsoleTitle = kDefaultConsoleTitle;
+            break;
+        case Tail::Kind::Exact:
+            strTail = options.tail.text;
+            m_strConsoleTitle = TitleFromTail(strTail);
+            break;
     }
 
     if (options.tail.kind != Tail::Kind::Unique) {
         m_hSharedTitle.Reset(CreateMutexW(nullptr, FALSE, kSharedTitleMutex));
-        const DWORD dwWait = m_hSharedTitle ? WaitForSingleObject(m_hSharedTitle.Get(), kSharedTitleWaitMs)
-                                            : WAIT_FAILED;
+        const DWORD dwWait =
+            m_hSharedTitle ? WaitForSingleObject(m_hSharedTitle.Get(), kSharedTitleWaitMs) : WAIT_FAILED;
         if (dwWait != WAIT_OBJECT_0 && dwWait != WAIT_ABANDONED) {
             m_hSharedTitle.Reset();
             ADD_FAILURE() << "could not take the shared console title lock";
@@ -160,7 +151,8 @@ bool CSidecarRun::Start(const StartOptions& options)
         }
         HWND hOther = nullptr;
         ForEachTopLevel([&](HWND hWnd) {
-            if (hOther == nullptr && TitleOf(hWnd) == m_strConsoleTitle) hOther = hWnd;
+            if (hOther == nullptr && TitleOf(hWnd) == m_strConsoleTitle)
+                hOther = hWnd;
         });
         if (hOther != nullptr) {
             ADD_FAILURE() << "a window titled \"" << m_strConsoleTitle << "\" already exists (process "
@@ -180,11 +172,13 @@ bool CSidecarRun::Start(const StartOptions& options)
     }
     std::vector<std::pair<std::wstring, std::wstring>> env{
         {wire::kEnvSink, Hex(reinterpret_cast<std::uintptr_t>(m_sink.Window()))}};
-    if (options.console == Console::Open) env.emplace_back(wire::kEnvConsole, m_strConsoleTitle);
+    if (options.console == Console::Open)
+        env.emplace_back(wire::kEnvConsole, m_strConsoleTitle);
 
     // The command tail is everything after the quoted program path and one blank.
     std::wstring strCommandLine = L"\"" + m_folder.ExePath() + L"\"";
-    if (options.tail.kind != Tail::Kind::None) strCommandLine += L" " + strTail;
+    if (options.tail.kind != Tail::Kind::None)
+        strCommandLine += L" " + strTail;
     // Started from the test's own folder: the program has to make its folder current by itself.
     if (!m_debuggee.Start(m_folder.ExePath(), strCommandLine, EnvironmentWith(env), L"", strError)) {
         ADD_FAILURE() << strError;
@@ -193,8 +187,7 @@ bool CSidecarRun::Start(const StartOptions& options)
     return options.waitForPanel ? WaitForPanel() : true;
 }
 
-HWND CSidecarRun::FindPanelWindow() const
-{
+HWND CSidecarRun::FindPanelWindow() const {
     HWND hPanel = nullptr;
     ForEachTopLevel([&](HWND hWnd) {
         if (hPanel == nullptr && ProcessOf(hWnd) == m_debuggee.ProcessId() && IsWindowVisible(hWnd) &&
@@ -204,8 +197,7 @@ HWND CSidecarRun::FindPanelWindow() const
     return hPanel;
 }
 
-bool CSidecarRun::WaitForPanel(DWORD nTimeoutMs)
-{
+bool CSidecarRun::WaitForPanel(DWORD nTimeoutMs) {
     if (!m_debuggee.Started()) {
         ADD_FAILURE() << "WaitForPanel before a successful Start";
         return false;
@@ -224,13 +216,13 @@ bool CSidecarRun::WaitForPanel(DWORD nTimeoutMs)
     return m_options.console == Console::NoProbe || AttachProbe();
 }
 
-bool CSidecarRun::AttachProbe()
-{
+bool CSidecarRun::AttachProbe() {
     const std::wstring strProbe = WindowsPath(SIDECAR_PROBE_PATH);
     const std::size_t nPathBytes = (strProbe.size() + 1) * sizeof(wchar_t);
     CRemoteMemory path(m_debuggee.Process(), nPathBytes);
     if (!path || !path.Write(0, strProbe.c_str(), nPathBytes)) {
-        ADD_FAILURE() << "cannot write the probe's path into the panel process (error " << GetLastError() << ")";
+        ADD_FAILURE() << "cannot write the probe's path into the panel process (error " << GetLastError()
+                      << ")";
         return false;
     }
     // kernel32 lies at the same address in every process of a session, so our LoadLibraryW is theirs.
@@ -242,9 +234,8 @@ bool CSidecarRun::AttachProbe()
         ADD_FAILURE() << "cannot start a thread in the panel process (error " << GetLastError() << ")";
         return false;
     }
-    const bool bLoaded =
-        PumpUntil([&] { return WaitForSingleObject(hThread.Get(), 0) == WAIT_OBJECT_0; }, kSendTimeoutMs,
-                  hThread.Get());
+    const bool bLoaded = PumpUntil([&] { return WaitForSingleObject(hThread.Get(), 0) == WAIT_OBJECT_0; },
+                                   kSendTimeoutMs, hThread.Get());
     DWORD dwModule = 0;
     if (!bLoaded || !GetExitCodeThread(hThread.Get(), &dwModule) || dwModule == 0) {
         ADD_FAILURE() << "LoadLibraryW(\"" << strProbe << "\") failed in the panel process";
@@ -270,8 +261,7 @@ bool CSidecarRun::AttachProbe()
     return Sync();
 }
 
-bool CSidecarRun::SendToProbe(std::uint32_t code, std::span<const std::uint8_t> bytes, LRESULT& lResult)
-{
+bool CSidecarRun::SendToProbe(std::uint32_t code, std::span<const std::uint8_t> bytes, LRESULT& lResult) {
     if (m_sink.ProbeControl() == nullptr) {
         ADD_FAILURE() << "this needs the probe in the panel process (Console::Open or Console::Absent)";
         return false;
@@ -280,16 +270,15 @@ bool CSidecarRun::SendToProbe(std::uint32_t code, std::span<const std::uint8_t> 
     DWORD_PTR nResult = 0;
     if (!SendMessageTimeoutW(m_sink.ProbeControl(), WM_COPYDATA, reinterpret_cast<WPARAM>(m_sink.Window()),
                              reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, kSendTimeoutMs, &nResult)) {
-        ADD_FAILURE() << "the probe did not answer within " << kSendTimeoutMs << " ms (error " << GetLastError()
-                      << ")";
+        ADD_FAILURE() << "the probe did not answer within " << kSendTimeoutMs << " ms (error "
+                      << GetLastError() << ")";
         return false;
     }
     lResult = static_cast<LRESULT>(nResult);
     return true;
 }
 
-HWND CSidecarRun::OpenConsole(const std::wstring& strTitle)
-{
+HWND CSidecarRun::OpenConsole(const std::wstring& strTitle) {
     LRESULT lWindow = 0;
     if (!SendToProbe(wire::kOpenConsole, BytesOf(strTitle.data(), strTitle.size()), lWindow) ||
         lWindow == 0) {
@@ -299,51 +288,49 @@ HWND CSidecarRun::OpenConsole(const std::wstring& strTitle)
     return reinterpret_cast<HWND>(lWindow);
 }
 
-bool CSidecarRun::CloseConsole(HWND hConsole)
-{
+bool CSidecarRun::CloseConsole(HWND hConsole) {
     const auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(hConsole));
     LRESULT lClosed = 0;
     if (!SendToProbe(wire::kCloseConsole, BytesOf(&value, 1), lClosed) || lClosed != 1) {
         ADD_FAILURE() << "could not close console window " << hConsole;
         return false;
     }
-    if (hConsole == m_hConsole) m_hConsole = nullptr;
+    if (hConsole == m_hConsole)
+        m_hConsole = nullptr;
     return true;
 }
 
-std::optional<Report> CSidecarRun::WaitForReport(DWORD nTimeoutMs)
-{
+std::optional<Report> CSidecarRun::WaitForReport(DWORD nTimeoutMs) {
     PumpUntil([&] { return m_sink.Reports().size() > m_nNextUnread || m_debuggee.HasEnded(); }, nTimeoutMs,
               m_debuggee.Finished());
-    if (m_sink.Reports().size() <= m_nNextUnread) return std::nullopt;
+    if (m_sink.Reports().size() <= m_nNextUnread)
+        return std::nullopt;
     return m_sink.Reports()[m_nNextUnread++];
 }
 
-void CSidecarRun::ClearReports()
-{
+void CSidecarRun::ClearReports() {
     m_sink.ClearReports();
     m_nNextUnread = 0;
 }
 
-bool CSidecarRun::Send(std::uint32_t code, std::span<const std::uint8_t> bytes, HWND hTarget)
-{
+bool CSidecarRun::Send(std::uint32_t code, std::span<const std::uint8_t> bytes, HWND hTarget) {
     HWND hTo = hTarget != nullptr ? hTarget : m_hPanel;
     HWND hFrom = m_hConsole != nullptr ? m_hConsole : m_sink.Window();
     COPYDATASTRUCT cds{code, static_cast<DWORD>(bytes.size()),
                        bytes.empty() ? nullptr : const_cast<std::uint8_t*>(bytes.data())};
     DWORD_PTR nResult = 0;
-    if (!SendMessageTimeoutW(hTo, WM_COPYDATA, reinterpret_cast<WPARAM>(hFrom), reinterpret_cast<LPARAM>(&cds),
-                             SMTO_NORMAL, kSendTimeoutMs, &nResult)) {
+    if (!SendMessageTimeoutW(hTo, WM_COPYDATA, reinterpret_cast<WPARAM>(hFrom),
+                             reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, kSendTimeoutMs, &nResult)) {
         ADD_FAILURE() << "WM_COPYDATA " << code << " (" << bytes.size() << " bytes) to window " << hTo
-                      << " was not answered within " << kSendTimeoutMs << " ms (error " << GetLastError() << ")";
+                      << " was not answered within " << kSendTimeoutMs << " ms (error " << GetLastError()
+                      << ")";
         return false;
     }
     return true;
 }
 
 bool CSidecarRun::SendRaw(std::uint32_t code, std::uint32_t cbData,
-                          std::optional<std::span<const std::uint8_t>> bytes, HWND hTarget)
-{
+                          std::optional<std::span<const std::uint8_t>> bytes, HWND hTarget) {
     wire::SendHeader header{};
     header.target = reinterpret_cast<std::uintptr_t>(hTarget != nullptr ? hTarget : m_hPanel);
     header.sender = reinterpret_cast<std::uintptr_t>(m_hConsole != nullptr ? m_hConsole : m_sink.Window());
@@ -352,13 +339,13 @@ bool CSidecarRun::SendRaw(std::uint32_t code, std::uint32_t cbData,
     header.nullData = bytes ? 0 : 1;
     std::vector<std::uint8_t> record(sizeof header);
     std::memcpy(record.data(), &header, sizeof header);
-    if (bytes) record.insert(record.end(), bytes->begin(), bytes->end());
+    if (bytes)
+        record.insert(record.end(), bytes->begin(), bytes->end());
     LRESULT lSent = 0;
     return SendToProbe(wire::kSendToPanel, record, lSent) && lSent == 1;
 }
 
-bool CSidecarRun::PostPress(HWND hControl, bool bDown, bool bUp)
-{
+bool CSidecarRun::PostPress(HWND hControl, bool bDown, bool bUp) {
     if (hControl == nullptr || !IsWindow(hControl)) {
         ADD_FAILURE() << "no control to press";
         return false;
@@ -369,20 +356,33 @@ bool CSidecarRun::PostPress(HWND hControl, bool bDown, bool bUp)
     RECT rc{};
     GetClientRect(hControl, &rc);
     const LPARAM lPoint = MAKELPARAM(rc.right / 2, rc.bottom / 2);
-    if (bDown && !PostMessageW(hControl, WM_LBUTTONDOWN, MK_LBUTTON, lPoint)) return false;
-    if (bUp && !PostMessageW(hControl, WM_LBUTTONUP, 0, lPoint)) return false;
+    if (bDown && !PostMessageW(hControl, WM_LBUTTONDOWN, MK_LBUTTON, lPoint))
+        return false;
+    if (bUp && !PostMessageW(hControl, WM_LBUTTONUP, 0, lPoint))
+        return false;
     return true;
 }
 
-bool CSidecarRun::Press(HWND hControl) { return PostPress(hControl, true, true); }
-bool CSidecarRun::PressDown(HWND hControl) { return PostPress(hControl, true, false); }
-bool CSidecarRun::Release(HWND hControl) { return PostPress(hControl, false, true); }
-bool CSidecarRun::Press(int nId) { return Press(Control(nId)); }
-bool CSidecarRun::PressDown(int nId) { return PressDown(Control(nId)); }
-bool CSidecarRun::Release(int nId) { return Release(Control(nId)); }
+bool CSidecarRun::Press(HWND hControl) {
+    return PostPress(hControl, true, true);
+}
+bool CSidecarRun::PressDown(HWND hControl) {
+    return PostPress(hControl, true, false);
+}
+bool CSidecarRun::Release(HWND hControl) {
+    return PostPress(hControl, false, true);
+}
+bool CSidecarRun::Press(int nId) {
+    return Press(Control(nId));
+}
+bool CSidecarRun::PressDown(int nId) {
+    return PressDown(Control(nId));
+}
+bool CSidecarRun::Release(int nId) {
+    return Release(Control(nId));
+}
 
-bool CSidecarRun::Sync()
-{
+bool CSidecarRun::Sync() {
     if (m_sink.ProbeControl() == nullptr) {
         ADD_FAILURE() << "Sync needs the probe in the panel process (Console::Open or Console::Absent)";
         return false;
@@ -402,43 +402,44 @@ bool CSidecarRun::Sync()
     return true;
 }
 
-HWND CSidecarRun::Control(int nId) const
-{
+HWND CSidecarRun::Control(int nId) const {
     HWND hControl = m_hPanel != nullptr ? GetDlgItem(m_hPanel, nId) : nullptr;
-    if (hControl == nullptr) ADD_FAILURE() << "the panel has no control " << nId;
+    if (hControl == nullptr)
+        ADD_FAILURE() << "the panel has no control " << nId;
     return hControl;
 }
 
-std::wstring CSidecarRun::Caption(HWND hWnd) const { return ReadWindowText(hWnd, kSendTimeoutMs); }
-std::wstring CSidecarRun::Caption(int nId) const { return Caption(Control(nId)); }
+std::wstring CSidecarRun::Caption(HWND hWnd) const {
+    return ReadWindowText(hWnd, kSendTimeoutMs);
+}
+std::wstring CSidecarRun::Caption(int nId) const {
+    return Caption(Control(nId));
+}
 
-bool CSidecarRun::IsEnabled(int nId) const
-{
+bool CSidecarRun::IsEnabled(int nId) const {
     HWND hControl = Control(nId);
     return hControl != nullptr && IsWindowEnabled(hControl);
 }
 
-bool CSidecarRun::IsVisible(int nId) const
-{
+bool CSidecarRun::IsVisible(int nId) const {
     HWND hControl = Control(nId);
     return hControl != nullptr && (GetWindowLongW(hControl, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-RECT CSidecarRun::Rect(int nId) const
-{
+RECT CSidecarRun::Rect(int nId) const {
     HWND hControl = Control(nId);
     return hControl != nullptr ? ReadRectIn(hControl, m_hPanel) : RECT{};
 }
 
-std::wstring CSidecarRun::SkinElement(HWND hWnd) const { return ReadSkinElement(hWnd); }
-std::wstring CSidecarRun::SkinElement(int nId) const
-{
+std::wstring CSidecarRun::SkinElement(HWND hWnd) const {
+    return ReadSkinElement(hWnd);
+}
+std::wstring CSidecarRun::SkinElement(int nId) const {
     HWND hControl = Control(nId);
     return hControl != nullptr ? ReadSkinElement(hControl) : std::wstring();
 }
 
-std::vector<TreeRow> CSidecarRun::TreeRows(int nId) const
-{
+std::vector<TreeRow> CSidecarRun::TreeRows(int nId) const {
     std::vector<TreeRow> rows;
     HWND hTree = Control(nId);
     if (hTree != nullptr && !ReadTreeRows(hTree, m_debuggee.Process(), kSendTimeoutMs, rows))
@@ -446,8 +447,7 @@ std::vector<TreeRow> CSidecarRun::TreeRows(int nId) const
     return rows;
 }
 
-HWND CSidecarRun::FindTopLevel(const std::wstring& strTitle) const
-{
+HWND CSidecarRun::FindTopLevel(const std::wstring& strTitle) const {
     HWND hFound = nullptr;
     ForEachTopLevel([&](HWND hWnd) {
         if (hFound == nullptr && ProcessOf(hWnd) == m_debuggee.ProcessId() && TitleOf(hWnd) == strTitle)
@@ -456,8 +456,7 @@ HWND CSidecarRun::FindTopLevel(const std::wstring& strTitle) const
     return hFound;
 }
 
-std::optional<CSidecarRun::MessageBoxSeen> CSidecarRun::DismissMessageBox(int nButtonId, DWORD nTimeoutMs)
-{
+std::optional<CSidecarRun::MessageBoxSeen> CSidecarRun::DismissMessageBox(int nButtonId, DWORD nTimeoutMs) {
     HWND hBox = nullptr;
     PumpUntil(
         [&] {
@@ -488,56 +487,65 @@ std::optional<CSidecarRun::MessageBoxSeen> CSidecarRun::DismissMessageBox(int nB
     return seen;
 }
 
-bool CSidecarRun::Running() const { return m_debuggee.Started() && !m_debuggee.HasEnded(); }
+bool CSidecarRun::Running() const {
+    return m_debuggee.Started() && !m_debuggee.HasEnded();
+}
 
-std::optional<DWORD> CSidecarRun::WaitForExit(DWORD nTimeoutMs)
-{
-    if (!m_debuggee.Started()) return std::nullopt;
-    if (!PumpUntil([&] { return m_debuggee.HasEnded(); }, nTimeoutMs, m_debuggee.Finished())) return std::nullopt;
+std::optional<DWORD> CSidecarRun::WaitForExit(DWORD nTimeoutMs) {
+    if (!m_debuggee.Started())
+        return std::nullopt;
+    if (!PumpUntil([&] { return m_debuggee.HasEnded(); }, nTimeoutMs, m_debuggee.Finished()))
+        return std::nullopt;
     m_debuggee.Terminate(0);  // only joins the watcher: the process has ended
     return m_debuggee.ExitCode();
 }
 
-std::optional<DWORD> CSidecarRun::Close()
-{
-    if (!m_debuggee.Started()) return std::nullopt;
+std::optional<DWORD> CSidecarRun::Close() {
+    if (!m_debuggee.Started())
+        return std::nullopt;
     if (Running()) {
-        if (m_hPanel != nullptr) PostMessageW(m_hPanel, WM_CLOSE, 0, 0);
+        if (m_hPanel != nullptr)
+            PostMessageW(m_hPanel, WM_CLOSE, 0, 0);
         if (!WaitForExit(kCloseTimeoutMs)) {
-            ADD_FAILURE() << "Sidecar.exe did not end within " << kCloseTimeoutMs << " ms of WM_CLOSE; ended it";
+            ADD_FAILURE() << "Sidecar.exe did not end within " << kCloseTimeoutMs
+                          << " ms of WM_CLOSE; ended it";
             m_debuggee.Terminate(0xDEAD);
         }
     }
     return WaitForExit(0);
 }
 
-bool CSidecarRun::ExpectNoFaults() const
-{
+bool CSidecarRun::ExpectNoFaults() const {
     const std::vector<Fault> faults = m_debuggee.Faults();
-    if (faults.empty()) return true;
+    if (faults.empty())
+        return true;
     ::testing::Message message;
     message << faults.size() << " fault(s) in Sidecar.exe:";
-    for (const Fault& fault : faults) message << "\n  " << fault.Describe();
+    for (const Fault& fault : faults)
+        message << "\n  " << fault.Describe();
     ADD_FAILURE() << message;
     return false;
 }
 
-void CSidecarRun::Finish()
-{
-    if (m_bFinished) return;
+void CSidecarRun::Finish() {
+    if (m_bFinished)
+        return;
     m_bFinished = true;
     if (Running()) {
         if (m_hPanel != nullptr) {
             Close();
         } else {
-            if (!::testing::Test::HasFailure()) ADD_FAILURE() << "Sidecar.exe still ran without a panel; ended it";
+            if (!::testing::Test::HasFailure())
+                ADD_FAILURE() << "Sidecar.exe still ran without a panel; ended it";
             m_debuggee.Terminate(0xDEAD);
         }
     }
     m_debuggee.Terminate(0xDEAD);
-    if (m_debuggee.Started()) ExpectNoFaults();
+    if (m_debuggee.Started())
+        ExpectNoFaults();
     const std::wstring strFolder = m_folder.Path();
-    if (!m_folder.Remove()) ADD_FAILURE() << "could not remove the program folder " << strFolder;
+    if (!m_folder.Remove())
+        ADD_FAILURE() << "could not remove the program folder " << strFolder;
     if (m_hSharedTitle) {
         ReleaseMutex(m_hSharedTitle.Get());
         m_hSharedTitle.Reset();

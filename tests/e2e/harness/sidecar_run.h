@@ -28,8 +28,8 @@ struct Tail {
     Kind kind = Kind::Unique;
     std::wstring text;
 
-    static Tail Unique() { return {Kind::Unique, {}}; }            // a fresh "sidecar-e2e-<pid>-<n>"
-    static Tail None() { return {Kind::None, {}}; }                // no tail: the default console title
+    static Tail Unique() { return {Kind::Unique, {}}; }  // a fresh "sidecar-e2e-<pid>-<n>"
+    static Tail None() { return {Kind::None, {}}; }      // no tail: the default console title
     static Tail Exact(std::wstring text) { return {Kind::Exact, std::move(text)}; }
 };
 
@@ -45,15 +45,15 @@ struct StartOptions {
     std::vector<ExtraFile> files;           // more files for the program folder (Skins\..., Sidecar.xls)
     Tail tail = Tail::Unique();
     Console console = Console::Open;
-    bool waitForPanel = true;               // false: Start returns once the process runs (a message box
-                                            // is expected first); call WaitForPanel afterwards
+    bool waitForPanel = true;  // false: Start returns once the process runs (a message box
+                               // is expected first); call WaitForPanel afterwards
 };
 
 // Owns the program folder, the debuggee and the sink for one run; lives on the test thread.
 // Every wait handles the test thread's messages. Failures of the harness itself and of the program
 // (time-outs, faults, a process that will not end) are reported as GoogleTest failures.
 class CSidecarRun {
-public:
+  public:
     static constexpr DWORD kPanelTimeoutMs = 20000;
     static constexpr DWORD kSendTimeoutMs = 10000;
     static constexpr DWORD kReportTimeoutMs = 5000;
@@ -92,7 +92,7 @@ public:
 
     // --- the console ---
     HWND Panel() const { return m_hPanel; }
-    HWND Console() const { return m_hConsole; }  // the console window opened at start, or null
+    HWND Console() const { return m_hConsole; }      // the console window opened at start, or null
     HWND OpenConsole(const std::wstring& strTitle);  // another console window in the panel process
     bool CloseConsole(HWND hConsole);
 
@@ -143,7 +143,7 @@ public:
     // what it said; fails the case when none appears in time.
     std::optional<MessageBoxSeen> DismissMessageBox(int nButtonId = IDOK, DWORD nTimeoutMs = kPanelTimeoutMs);
 
-private:
+  private:
     bool AttachProbe();
     bool SendToProbe(std::uint32_t code, std::span<const std::uint8_t> bytes, LRESULT& lResult);
     bool PostPress(HWND hControl, bool bDown, bool bUp);

@@ -8,7 +8,7 @@ namespace sidecar::e2e {
 
 template <typename Traits>
 class CUniqueHandle {
-public:
+  public:
     using Handle = typename Traits::Handle;
 
     CUniqueHandle() = default;
@@ -16,9 +16,9 @@ public:
     CUniqueHandle(const CUniqueHandle&) = delete;
     CUniqueHandle& operator=(const CUniqueHandle&) = delete;
     CUniqueHandle(CUniqueHandle&& other) noexcept : m_h(std::exchange(other.m_h, Traits::Invalid())) {}
-    CUniqueHandle& operator=(CUniqueHandle&& other) noexcept
-    {
-        if (this != &other) Reset(std::exchange(other.m_h, Traits::Invalid()));
+    CUniqueHandle& operator=(CUniqueHandle&& other) noexcept {
+        if (this != &other)
+            Reset(std::exchange(other.m_h, Traits::Invalid()));
         return *this;
     }
     ~CUniqueHandle() { Reset(); }
@@ -26,13 +26,13 @@ public:
     Handle Get() const { return m_h; }
     explicit operator bool() const { return m_h != Traits::Invalid(); }
     Handle Release() { return std::exchange(m_h, Traits::Invalid()); }
-    void Reset(Handle h = Traits::Invalid())
-    {
-        if (m_h != Traits::Invalid()) Traits::Close(m_h);
+    void Reset(Handle h = Traits::Invalid()) {
+        if (m_h != Traits::Invalid())
+            Traits::Close(m_h);
         m_h = h;
     }
 
-private:
+  private:
     Handle m_h = Traits::Invalid();
 };
 

@@ -20,10 +20,13 @@ inline constexpr std::uint32_t kHello = 0x5E2E0001;   // record: Hello
 inline constexpr std::uint32_t kReport = 0x5E2E0002;  // record: ReportHeader, then the report's bytes
 
 // Harness -> probe control window, as WM_COPYDATA codes; the result comes back as the LRESULT.
-inline constexpr std::uint32_t kOpenConsole = 0x5E2E0101;   // record: the title (UTF-16, no NUL); result: HWND
-inline constexpr std::uint32_t kCloseConsole = 0x5E2E0102;  // record: std::uint64_t HWND; result: 1 when destroyed
-inline constexpr std::uint32_t kWatchThread = 0x5E2E0103;   // record: std::uint32_t thread id; result: 1 when hooked
-inline constexpr std::uint32_t kSendToPanel = 0x5E2E0104;   // record: SendHeader, then the bytes; result: 1 when sent
+inline constexpr std::uint32_t kOpenConsole = 0x5E2E0101;  // record: the title (UTF-16, no NUL); result: HWND
+inline constexpr std::uint32_t kCloseConsole =
+    0x5E2E0102;  // record: std::uint64_t HWND; result: 1 when destroyed
+inline constexpr std::uint32_t kWatchThread =
+    0x5E2E0103;  // record: std::uint32_t thread id; result: 1 when hooked
+inline constexpr std::uint32_t kSendToPanel =
+    0x5E2E0104;  // record: SendHeader, then the bytes; result: 1 when sent
 
 struct Hello {
     std::uint64_t control;  // the probe's message-only control window
