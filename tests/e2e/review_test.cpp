@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "harness/console_picture.h"
 #include "harness/e2e_case.h"
-#include "harness/pump.h"
 #include "harness/pump.h"
 #include "link/codes.h"
 #include "link/records.h"
@@ -25,40 +25,6 @@ constexpr int kPicture = IDC_REVIEW_PICTURE;
 std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
     return {v.data(), v.size()};
 }
-
-// The console's side of the shared picture: a named mapping of any size, held until replaced or closed.
-class CConsolePicture {
-  public:
-    // Creates the mapping with `bytes` bytes and fills the first width x height of them with paint(x, y);
-    // false when the mapping cannot be made.
-    bool Share(std::uint64_t bytes, int width, int height,
-               const std::function<std::uint8_t(int, int)>& paint) {
-        Close();
-        m_hMapping.Reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                              static_cast<DWORD>(bytes >> 32), static_cast<DWORD>(bytes),
-                                              L"Sidecar"));
-        if (!m_hMapping)
-            return false;
-        if (!paint)
-            return true;
-        auto* view = static_cast<std::uint8_t*>(::MapViewOfFile(m_hMapping.Get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!view)
-            return false;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x)
-                view[static_cast<std::size_t>(y) * width + x] = paint(x, y);
-        }
-        ::UnmapViewOfFile(view);
-        return true;
-    }
-    bool Share(int width, int height, const std::function<std::uint8_t(int, int)>& paint) {
-        return Share(static_cast<std::uint64_t>(width) * height, width, height, paint);
-    }
-    void Close() { m_hMapping.Reset(); }
-
-  private:
-    CKernelHandle m_hMapping;
-};
 
 // Pixels of a window as it is on the screen.
 struct CShot {
@@ -441,8 +407,9 @@ TEST_F(ReviewTest, HostileSizesAndMappingsShowAnEmptyPictureAndThePanelAnswersNe
         ASSERT_EQ(good.Grey(good.w / 2, good.h / 2), 255);
 
         m_picture.Close();
-        if (c.mappingBytes)
+        if (c.mappingBytes) {
             ASSERT_TRUE(m_picture.Share(c.mappingBytes, 0, 0, nullptr)) << "console side";
+        }
         ShowReview(c.width, c.height);
         EXPECT_TRUE(ReviewShown());
         CShot shot = WaitForPicture(AllBlack);
