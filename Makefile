@@ -5,7 +5,7 @@ NATIVE := build/native
 WIN32 := build/win32
 WINE_RUN := $(ROOT)/tools/wine-run --prefix $(ROOT)/$(WIN32)/wineprefix
 
-.PHONY: setup build build-native build-win32 test test-native test-win32 run bench fuzz format clean
+.PHONY: setup build build-native build-win32 test test-native test-win32 run bench fuzz soak format clean
 
 setup:
 	@tools/setup
@@ -33,6 +33,11 @@ bench: build
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_link_bench.exe
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_review_bench.exe
 	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_startup_bench.exe
+
+# The long reliability runs: 10,000 soak cycles and a 100,000-message hostile console (about 10 minutes each).
+soak: build
+	$(WINE_RUN) --session -- env SIDECAR_SOAK_CYCLES=$(or $(SOAK_CYCLES),10000) wine $(WIN32)/bin/e2e_soak.exe
+	$(WINE_RUN) --session -- env SIDECAR_BARRAGE_MESSAGES=$(or $(BARRAGE_MESSAGES),100000) wine $(WIN32)/bin/e2e_hostile.exe
 
 # Each libFuzzer target for a fixed number of inputs (FUZZ_RUNS=10000000 for a long run).
 fuzz: setup

@@ -18,6 +18,12 @@ long g_gdiLive = 0;
 long GdiLiveObjects() {
     return g_gdiLive;
 }
+
+// The same count for tools outside the process (the platform's own GDI counter is not available
+// everywhere): an integrator's or a test's helper loaded into the panel process finds it by name.
+extern "C" __declspec(dllexport) long SidecarLiveGdiObjects() {
+    return g_gdiLive;
+}
 void GdiCountCreated() {
     ++g_gdiLive;
 }

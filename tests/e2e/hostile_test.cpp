@@ -1,10 +1,15 @@
 // A hostile console: a long barrage of WM_COPYDATA with random codes, sizes and bytes, sent from inside
 // the panel process so the panel sees exactly each cbData and lpData, interleaved with operator presses.
-// Afterwards the panel still answers a normal command and a press, and no fault was raised meanwhile
-// (the harness fails the case on any fault it saw, swallowed by Wine or not).
+// Afterwards the panel still answers a normal command and a press, no fault was raised meanwhile (the
+// harness fails the case on any fault it saw, swallowed by Wine or not), and its private memory, live GDI
+// objects and windows are back at their level before the barrage.
+//
+// SIDECAR_BARRAGE_MESSAGES sets the number of messages (default 20,000 in `make test`; `make soak` sends
+// 100,000).
 #include <array>
 #include <cstdio>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,7 +27,11 @@ const ExtraFile kSkin{L"Skins\\default.skf", "SidecarSkin 1\n[dialog]\nface = #2
 
 // Fixed start value of the generator: a failure reproduces with the same messages.
 constexpr std::uint64_t kStart = 0x5DEECE66DULL;
-constexpr int kMessages = 20000;
+int MessagesFromEnvironment() {
+    const char* text = std::getenv("SIDECAR_BARRAGE_MESSAGES");
+    const int messages = text ? std::atoi(text) : 0;
+    return messages > 0 ? messages : 20000;
+}
 constexpr int kPressEvery = 500;
 constexpr std::uint32_t kLargest = 4096;
 
@@ -126,7 +135,25 @@ std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
     return {v.data(), v.size()};
 }
 
-class HostileConsole : public CSidecarCase, public ::testing::WithParamInterface<const char*> {};
+class HostileConsole : public CSidecarCase, public ::testing::WithParamInterface<const char*> {
+  protected:
+    // One valid record of every command that leaves the panel as it was: the tree emptied, the panel
+    // shown, normal values.
+    void SendNormalRound() {
+        const std::vector<std::vector<std::uint8_t>> records = {
+            wire::PatientInfo{L"P1", L"Normal^Patient", L"A1", L"Chest"}.Encode(),
+            wire::LampState{1, 0, 0}.Encode(),
+            wire::SdkText{0, L"READY", L"CONNECTED"}.Encode(),
+            wire::SdkValues{{100, 0, 1, 1000, 0}}.Encode(),
+            wire::TreeCommand{0, 0, {}}.Encode(),
+        };
+        const std::uint32_t codes[] = {wire::CDC_PATIENT, wire::CDC_LAMPS, wire::CDC_SDK_TEXT,
+                                       wire::CDC_SDK_VALUES, wire::CDC_TREE};
+        for (std::size_t i = 0; i < records.size(); ++i)
+            ASSERT_TRUE(m_run.Send(codes[i], Span(records[i])));
+        ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+    }
+};
 
 TEST_P(HostileConsole, BarrageLeavesThePanelAnsweringAndFaultFree) {
     StartOptions options;
@@ -135,6 +162,16 @@ TEST_P(HostileConsole, BarrageLeavesThePanelAnsweringAndFaultFree) {
     options.files = {kSkin};
     ASSERT_TRUE(m_run.Start(options));
 
+    // The level before: after one normal round of every record, so first-use allocations are made.
+    SendNormalRound();
+    ASSERT_TRUE(m_run.Settle());
+    const std::size_t bytesBefore = m_run.PrivateBytes();
+    const std::optional<long> gdiBefore = m_run.LiveGdiObjects();
+    const std::size_t windowsBefore = m_run.WindowCount();
+    ASSERT_GT(bytesBefore, 0u);
+    ASSERT_TRUE(gdiBefore);
+
+    const int kMessages = MessagesFromEnvironment();
     CGenerator gen(kStart);
     int pressesTaken = 0;
     for (int i = 1; i <= kMessages; ++i) {
@@ -193,6 +230,22 @@ TEST_P(HostileConsole, BarrageLeavesThePanelAnsweringAndFaultFree) {
     EXPECT_EQ(m_run.Reports()[0].code, wire::CDC_BUTTON);
     EXPECT_EQ(m_run.Reports()[0].cbData, 2u);
     EXPECT_TRUE(m_run.Reports()[0].nullData);
+
+    // Back to the level before: the same normal round (which also empties the tree the barrage filled).
+    SendNormalRound();
+    ASSERT_TRUE(m_run.Settle());
+    const std::size_t bytesAfter = m_run.PrivateBytes();
+    const std::optional<long> gdiAfter = m_run.LiveGdiObjects();
+    const double growth = (static_cast<double>(bytesAfter) - static_cast<double>(bytesBefore)) /
+                          static_cast<double>(bytesBefore);
+    std::printf(
+        "%d messages: private %.2f MB -> %.2f MB (%+.2f%%), GDI objects %ld -> %ld, windows %zu -> %zu\n",
+        kMessages, bytesBefore / 1048576.0, bytesAfter / 1048576.0, growth * 100.0, *gdiBefore,
+        gdiAfter.value_or(-1), windowsBefore, m_run.WindowCount());
+    EXPECT_LE(growth, 0.05) << "private memory grew by more than 5%";
+    EXPECT_EQ(gdiAfter, gdiBefore);
+    EXPECT_EQ(m_run.WindowCount(), windowsBefore);
+
     EXPECT_TRUE(m_run.ExpectNoFaults());
     EXPECT_EQ(m_run.Close(), std::optional<DWORD>(0));
 }

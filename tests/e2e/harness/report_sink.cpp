@@ -73,6 +73,11 @@ void CReportSink::OnCopyData(const COPYDATASTRUCT& cds) {
         report.console = WindowFromWire(header.console);
         report.bytes.assign(pBytes + sizeof header, pBytes + cds.cbData);
         m_reports.push_back(std::move(report));
+        if (m_onReport) {
+            // A copy: the handler may wait, and a wait may store more reports.
+            const Report stored = m_reports.back();
+            m_onReport(stored);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Report {
     std::vector<std::uint8_t> bytes;  // the record, when lpData was not NULL
 };
 
+using ReportHandler = std::function<void(const Report&)>;
+
 // Owns the sink window on the creating thread; collects reports in arrival order. Not movable: the
 // window refers back to the object.
 class CReportSink {
@@ -34,6 +37,8 @@ class CReportSink {
 
     const std::vector<Report>& Reports() const { return m_reports; }
     void ClearReports() { m_reports.clear(); }
+    // Called with each report once it is stored, before the panel's send returns.
+    void OnReport(ReportHandler handler) { m_onReport = std::move(handler); }
 
     // The probe's hello: its control window and the console it opened (null when none).
     bool HasHello() const { return m_hControl != nullptr; }
@@ -50,6 +55,7 @@ class CReportSink {
 
     CWindowOwner m_hWnd;
     std::vector<Report> m_reports;
+    ReportHandler m_onReport;
     HWND m_hControl = nullptr;
     HWND m_hFirstConsole = nullptr;
     std::uint32_t m_nSyncReached = 0;

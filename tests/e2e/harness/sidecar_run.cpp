@@ -278,6 +278,52 @@ bool CSidecarRun::SendToProbe(std::uint32_t code, std::span<const std::uint8_t> 
     return true;
 }
 
+std::size_t CSidecarRun::PrivateBytes() const {
+    std::size_t nBytes = 0;
+    MEMORY_BASIC_INFORMATION info{};
+    const auto* pAt = static_cast<const std::uint8_t*>(nullptr);
+    while (VirtualQueryEx(Process(), pAt, &info, sizeof info) == sizeof info) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+            nBytes += info.RegionSize;
+        const auto* pNext = static_cast<const std::uint8_t*>(info.BaseAddress) + info.RegionSize;
+        if (pNext <= pAt)
+            break;
+        pAt = pNext;
+    }
+    return nBytes;
+}
+
+std::optional<long> CSidecarRun::LiveGdiObjects() {
+    LRESULT lCount = -1;
+    if (!SendToProbe(wire::kLiveGdiObjects, {}, lCount))
+        return std::nullopt;
+    if (lCount < 0) {
+        ADD_FAILURE() << "the program does not export its live GDI object count";
+        return std::nullopt;
+    }
+    return static_cast<long>(lCount);
+}
+
+namespace {
+
+BOOL CALLBACK CountWindow(HWND, LPARAM lParam) {
+    ++*reinterpret_cast<std::size_t*>(lParam);
+    return TRUE;
+}
+
+}  // namespace
+
+std::size_t CSidecarRun::WindowCount() const {
+    std::size_t nWindows = 0;
+    for (HWND hWnd : TopLevelWindows()) {
+        if (ProcessOf(hWnd) != ProcessId())
+            continue;
+        ++nWindows;
+        EnumChildWindows(hWnd, CountWindow, reinterpret_cast<LPARAM>(&nWindows));
+    }
+    return nWindows;
+}
+
 HWND CSidecarRun::OpenConsole(const std::wstring& strTitle) {
     LRESULT lWindow = 0;
     if (!SendToProbe(wire::kOpenConsole, BytesOf(strTitle.data(), strTitle.size()), lWindow) ||
@@ -380,6 +426,13 @@ bool CSidecarRun::PressDown(int nId) {
 }
 bool CSidecarRun::Release(int nId) {
     return Release(Control(nId));
+}
+
+bool CSidecarRun::Settle(DWORD nIdleMs) {
+    if (!Sync())
+        return false;
+    Sleep(nIdleMs);
+    return Sync();
 }
 
 bool CSidecarRun::Sync() {

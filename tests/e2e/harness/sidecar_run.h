@@ -100,6 +100,9 @@ class CSidecarRun {
     // All reports since the last clear. The reference is invalidated by any wait (reports may arrive).
     const std::vector<Report>& Reports() const { return m_sink.Reports(); }
     void ClearReports();
+    // Runs handler on every report as it arrives, while the panel still waits in its send (a slow console
+    // sleeps in it; an answering console sends the panel a command from it). Empty: none.
+    void OnReport(ReportHandler handler) { m_sink.OnReport(std::move(handler)); }
 
     // Sends a command the way a console does, from the test process (wParam: the console window, or
     // the sink). Fails the case when the panel does not answer within kSendTimeoutMs.
@@ -120,6 +123,8 @@ class CSidecarRun {
     bool Release(HWND hControl);
     // Returns once the panel's thread has taken from its queue everything posted to it so far.
     bool Sync();
+    // Sync, then idle time for the panel to paint (it paints only when its queue is empty), then Sync.
+    bool Settle(DWORD nIdleMs = 300);
 
     // --- reading the panel ---
     HWND Control(int nId) const;  // a control of the panel; fails the case when there is none
@@ -133,6 +138,16 @@ class CSidecarRun {
     std::vector<TreeRow> TreeRows(int nId) const;
     // A top-level window of the panel process by exact title, or null.
     HWND FindTopLevel(const std::wstring& strTitle) const;
+
+    // --- the panel's resources, for leak checks ---
+    // Committed private memory of the panel process, summed over its address space (Wine keeps no
+    // memory counters for another process).
+    std::size_t PrivateBytes() const;
+    // The panel's live GDI objects as its own handle owners count them; nullopt (and a failure) when the
+    // probe is absent or the program does not say.
+    std::optional<long> LiveGdiObjects();
+    // Windows of the panel process, top-level and child, hidden ones included.
+    std::size_t WindowCount() const;
 
     // --- message boxes ---
     struct MessageBoxSeen {

@@ -149,6 +149,14 @@ LRESULT OnCommand(const COPYDATASTRUCT& cds) {
         }
         case wire::kSendToPanel:
             return SendToPanel(pBytes, cds.lpData != nullptr ? cds.cbData : 0);
+        case wire::kLiveGdiObjects: {
+            // The program exports its count by name; the probe asks it on the probe's thread, which is
+            // enough for a counter that only the panel's thread changes and that is read between its work.
+            using Counter = long (*)();
+            auto pfnCount = reinterpret_cast<Counter>(
+                reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), "SidecarLiveGdiObjects")));
+            return pfnCount != nullptr ? static_cast<LRESULT>(pfnCount()) : -1;
+        }
         default:
             return 0;
     }

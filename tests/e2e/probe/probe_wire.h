@@ -27,6 +27,9 @@ inline constexpr std::uint32_t kWatchThread =
     0x5E2E0103;  // record: std::uint32_t thread id; result: 1 when hooked
 inline constexpr std::uint32_t kSendToPanel =
     0x5E2E0104;  // record: SendHeader, then the bytes; result: 1 when sent
+// No record; result: the panel's live GDI objects as its own owners count them, or -1 when the program
+// does not say.
+inline constexpr std::uint32_t kLiveGdiObjects = 0x5E2E0105;
 
 struct Hello {
     std::uint64_t control;  // the probe's message-only control window
