@@ -9,6 +9,7 @@
 #include "link/dispatch.h"
 #include "panel/panel_rules.h"
 #include "ui/gdi.h"
+#include "ui/redraw_batch.h"
 #include "resources/resource.h"
 #include "review/dlg_review.h"
 #include "stand/ceil_dlg.h"
@@ -409,15 +410,21 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
             break;
         case wire::Action::PatientRecord:
             ShowReviewView(FALSE);
-            if (auto info = wire::PatientInfo::Decode(bytes))
+            if (auto info = wire::PatientInfo::Decode(bytes)) {
+                CRedrawBatch batch;
                 ApplyPatient(*info);
+            }
             break;
         case wire::Action::Exposure:
-            if (auto state = wire::ExposureState::Decode(bytes))
+            if (auto state = wire::ExposureState::Decode(bytes)) {
+                // Captions, enabled states and looks of one record repaint together.
+                CRedrawBatch batch;
                 ApplyExposure(*state);
+            }
             break;
         case wire::Action::Lamps:
             if (auto lamps = wire::LampState::Decode(bytes)) {
+                CRedrawBatch batch;
                 SetLampG(lamps->g != 0);
                 SetLampR(lamps->r != 0);
                 SetLampE(lamps->e != 0);
@@ -468,7 +475,6 @@ void CSidecarDlg::ApplyPatient(const wire::PatientInfo& info) {
     SetItemText(IDC_PATIENT_NAME, m_strPatientName);
     SetItemText(IDC_ACCESSION_NO, m_strAccessionNo);
     SetItemText(IDC_STUDY, m_strStudy);
-    Invalidate(TRUE);
 }
 
 void CSidecarDlg::ApplyExposure(const wire::ExposureState& state) {

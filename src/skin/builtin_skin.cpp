@@ -9,8 +9,9 @@
 
 #include "skin/skin_painter.h"
 #include "skin/skin_raster.h"
-#include "ui/wnd.h"
 #include "ui/gdi.h"
+#include "ui/redraw_batch.h"
+#include "ui/wnd.h"
 
 namespace {
 
@@ -280,7 +281,7 @@ void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) {
     hooked.strElement = element;
     hooked.pLook = pLook;
     if (bChanged)
-        ::InvalidateRect(hwnd, nullptr, TRUE);
+        CRedrawBatch::Invalidate(hwnd);
 
     HWND parent = ::GetParent(hwnd);
     if (m_pDialogLook && parent && IsDialog(parent) && OwnedByThisThread(parent))
