@@ -134,7 +134,7 @@ BOOL CSidecarDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE})
-        ::SetDlgItemTextW(m_hWnd, id, L"");
+        ::SetWindowTextW(Item(id), L"");
 
     CProfile profile(theApp.m_strIniPath);
     CreateStandPanel();
@@ -148,10 +148,11 @@ BOOL CSidecarDlg::OnInitDialog() {
     SetLampR(FALSE);
     SetLampE(FALSE);
 
+    // The panel is not shown yet: the fonts take effect with its first paint, so nothing is redrawn now.
     HFONT large = theApp.m_fontLarge.Get();
     HFONT normal = theApp.m_fontNormal.Get();
     for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_MAS_VALUE, IDC_TIME_VALUE}) {
-        ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(large), TRUE);
+        ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(large), FALSE);
     }
     static constexpr int kNormalFont[] = {
         IDC_ID_LABEL,      IDC_NAME_LABEL,    IDC_ACCNO_LABEL, IDC_STUDY_LABEL,  IDC_GENERATOR_LABEL,
@@ -163,7 +164,7 @@ BOOL CSidecarDlg::OnInitDialog() {
         IDC_AEC_VALUE,     IDC_AEC_UP,        IDC_AEC_DOWN,    IDC_SIZE_0,       IDC_SIZE_1,
         IDC_SIZE_2,        IDC_SIZE_3,        IDC_DEVICE};
     for (int id : kNormalFont)
-        ::SendDlgItemMessageW(m_hWnd, id, WM_SETFONT, reinterpret_cast<WPARAM>(normal), TRUE);
+        ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
 
     LayoutPanel();
     ShowLogo();
@@ -195,7 +196,7 @@ BOOL CSidecarDlg::OnInitDialog() {
     for (const auto& s : kSkins) {
         SkinItem(s.id, s.element);
         if (s.id == IDC_LAMP_G)
-            ::ShowWindow(GetDlgItem(IDC_LAMP_G), SW_HIDE);
+            ::ShowWindow(Item(IDC_LAMP_G), SW_HIDE);
     }
 
     SetUpTree();
@@ -207,18 +208,18 @@ BOOL CSidecarDlg::OnInitDialog() {
                                            {IDC_GENERATOR_LABEL, IDS_GENERATOR_STATUS},
                                            {IDC_DEVICE, IDS_SHOW_DEVICE}};
     for (const auto& [id, text] : kTexts)
-        ::SetDlgItemTextW(m_hWnd, id, GetText(text).c_str());
+        ::SetWindowTextW(Item(id), GetText(text).c_str());
     const std::pair<int, UINT> kGroups[] = {{IDC_PATIENT_GROUP, IDS_PATIENT_INFO},
                                             {IDC_CONTROL_GROUP, IDS_CONTROL_PANEL},
                                             {IDC_MODE_GROUP, IDS_CONTROL_MODE}};
     for (const auto& [id, text] : kGroups) {
-        ::SetDlgItemTextW(m_hWnd, id, (L"  " + GetText(text) + L"  ").c_str());
+        ::SetWindowTextW(Item(id), (L"  " + GetText(text) + L"  ").c_str());
     }
 
     if (profile.GetInt(L"SYSTEM", L"IsVet", 0) > 0) {
         static constexpr const wchar_t* kVetSizes[] = {L"S", L"M", L"L", L"XL"};
         for (int i = 0; i < 4; ++i)
-            ::SetDlgItemTextW(m_hWnd, IDC_SIZE_0 + i, kVetSizes[i]);
+            ::SetWindowTextW(Item(IDC_SIZE_0 + i), kVetSizes[i]);
     }
 
     ::SetTimer(m_hWnd, kWatchdogTimer, 500, nullptr);
@@ -248,22 +249,22 @@ void CSidecarDlg::CreateStandPanel() {
 void CSidecarDlg::LayoutPanel() {
     ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
     for (int id : {IDC_SPARE_GROUP_B, IDC_SPARE_GROUP_A})
-        ::ShowWindow(GetDlgItem(id), SW_HIDE);
+        ::ShowWindow(Item(id), SW_HIDE);
     for (const panel::CPlace& p : panel::ControlLayout())
-        ::MoveWindow(GetDlgItem(p.id), p.x, p.y, p.cx, p.cy, TRUE);
+        ::MoveWindow(Item(p.id), p.x, p.y, p.cx, p.cy, TRUE);
 
-    ::SetDlgItemTextW(m_hWnd, IDC_MAS_LABEL, L"mAs");
+    ::SetWindowTextW(Item(IDC_MAS_LABEL), L"mAs");
     for (int id : {IDC_KVP_DOWN, IDC_MA_DOWN, IDC_MAS_DOWN, IDC_TIME_DOWN, IDC_AEC_DOWN}) {
-        ::SetDlgItemTextW(m_hWnd, id, L"<");
+        ::SetWindowTextW(Item(id), L"<");
     }
     for (int id : {IDC_KVP_UP, IDC_MA_UP, IDC_MAS_UP, IDC_TIME_UP, IDC_AEC_UP})
-        ::SetDlgItemTextW(m_hWnd, id, L">");
-    ::SetDlgItemTextW(m_hWnd, IDC_MODE_MAS, L"mAs");
+        ::SetWindowTextW(Item(id), L">");
+    ::SetWindowTextW(Item(IDC_MODE_MAS), L"mAs");
     for (int id : {IDC_AEC_LEFT, IDC_AEC_CENTER, IDC_AEC_RIGHT})
-        ::SetDlgItemTextW(m_hWnd, id, L"");
+        ::SetWindowTextW(Item(id), L"");
 
     panel::CPlace tree = panel::TreePlace(m_pCeilingDlg != nullptr);
-    ::MoveWindow(GetDlgItem(IDC_TREE), tree.x, tree.y, tree.cx, tree.cy, TRUE);
+    ::MoveWindow(Item(IDC_TREE), tree.x, tree.y, tree.cx, tree.cy, TRUE);
     if (m_pCeilingDlg) {
         panel::CPlace p = panel::CeilingPanelPlace();
         m_pCeilingDlg->MoveWindow(p.x, p.y, p.cx, p.cy, TRUE);
@@ -298,15 +299,6 @@ void CSidecarDlg::SetUpTree() {
     strip.Reset();
     m_tree.SetImageList(m_imlTree.Get(), TVSIL_NORMAL);
     m_tree.SetFont(theApp.m_fontNormal.Get());
-}
-
-HWND CSidecarDlg::Item(int id) {
-    auto found = m_items.find(id);
-    if (found != m_items.end())
-        return found->second;
-    HWND item = GetDlgItem(id);
-    m_items.emplace(id, item);
-    return item;
 }
 
 void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
@@ -574,17 +566,17 @@ HTREEITEM CSidecarDlg::FindItemByData(HTREEITEM item, LPARAM data) const {
 
 void CSidecarDlg::SetLampG(BOOL on) {
     SkinItem(IDC_LAMP_G, on ? L"panelControl_ledGBtn_blue" : L"panelControl_ledGBtn_gray");
-    ::InvalidateRect(Item(IDC_LAMP_G), nullptr, TRUE);
+    CRedrawBatch::Invalidate(Item(IDC_LAMP_G));
 }
 
 void CSidecarDlg::SetLampR(BOOL on) {
     SkinItem(IDC_LAMP_R, on ? L"statusBar_ledRBtn_yellow" : L"statusBar_ledRBtn_gray");
-    ::InvalidateRect(Item(IDC_LAMP_R), nullptr, TRUE);
+    CRedrawBatch::Invalidate(Item(IDC_LAMP_R));
 }
 
 void CSidecarDlg::SetLampE(BOOL on) {
     SkinItem(IDC_LAMP_E, on ? L"statusBar_ledEBtn_green" : L"statusBar_ledEBtn_gray");
-    ::InvalidateRect(Item(IDC_LAMP_E), nullptr, TRUE);
+    CRedrawBatch::Invalidate(Item(IDC_LAMP_E));
 }
 
 // Shows or hides a window unless it already is so: most console messages bring back a view that is

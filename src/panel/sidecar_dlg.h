@@ -93,9 +93,6 @@ class CSidecarDlg : public CDialog {
     void SetItemText(int id, const std::wstring& text);
     void EnableItem(int id, bool enable);
     void SkinItem(int id, const wchar_t* element);
-    // The panel's control `id`, looked up once: each lookup is a round trip to the window server under
-    // Wine, and the controls live as long as the panel.
-    HWND Item(int id);
     void ShowItem(HWND hwnd, bool show);
 
     HICON m_hIcon = nullptr;
@@ -115,5 +112,4 @@ class CSidecarDlg : public CDialog {
     CButtonSTEx2 m_btnDevice;     // 1083
     CBitmap m_bmpLogo;
     std::map<int, const wchar_t*> m_skinShown;
-    std::map<int, HWND> m_items;
 };

@@ -5,7 +5,7 @@
 void CDataExchange::Control(int id, CWnd& ctrl) {
     if (ctrl.m_hWnd)
         return;
-    HWND hwnd = ::GetDlgItem(m_hDlg, id);
+    HWND hwnd = m_dialog.Item(id);
     assert(hwnd && "control id missing from the dialog template");
     ctrl.SubclassWindow(hwnd);
 }
@@ -14,7 +14,25 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_p
     m_bIsDialog = true;
 }
 
-CDialog::~CDialog() = default;  // CWnd's destructor destroys a window that is still open
+CDialog::~CDialog() = default;
+
+HWND CDialog::Item(int id) {
+    if (!m_hWnd)
+        return nullptr;
+    if (m_hItemsOf != m_hWnd) {  // a new window of the same dialog object
+        m_items.clear();
+        m_hItemsOf = m_hWnd;
+    }
+    auto found = m_items.find(id);
+    if (found != m_items.end() && ::IsWindow(found->second) && ::GetParent(found->second) == m_hWnd)
+        return found->second;
+    HWND hwnd = ::GetDlgItem(m_hWnd, id);
+    if (hwnd)
+        m_items[id] = hwnd;
+    else
+        m_items.erase(id);
+    return hwnd;
+}  // CWnd's destructor destroys a window that is still open
 
 HWND CDialog::CreateFromTemplate(UINT templateId, HWND parent) {
     return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
@@ -94,7 +112,7 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CDialog::UpdateData(BOOL) {
-    CDataExchange dx(m_hWnd);
+    CDataExchange dx(*this);
     DoDataExchange(dx);
 }
 

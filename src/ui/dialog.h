@@ -2,17 +2,21 @@
 // CDialog: a dialog built from a template of the program's resources, modal (DoModal runs the framework's own
 // loop) or modeless (Create). The dialog object outlives its window; the window is destroyed when the
 // modal run ends, by DestroyWindow, or by the object's destructor.
+#include <unordered_map>
+
 #include "ui/wnd.h"
+
+class CDialog;
 
 // Binds controls of the template to member objects, once each (later exchanges leave them as they are).
 class CDataExchange {
   public:
-    explicit CDataExchange(HWND dialog) : m_hDlg(dialog) {}
+    explicit CDataExchange(CDialog& dialog) : m_dialog(dialog) {}
     // Subclasses control `id` into `ctrl`; a missing id is a template fault and trips a debug assertion.
     void Control(int id, CWnd& ctrl);
 
   private:
-    HWND m_hDlg;
+    CDialog& m_dialog;
 };
 
 class CDialog : public CWnd {
@@ -37,6 +41,11 @@ class CDialog : public CWnd {
 
     void UpdateData(BOOL saveAndValidate = TRUE);
 
+    // The dialog's own control `id` (a direct child), as GetDlgItem finds it, or null. Each control is
+    // looked up once and remembered: under Wine every GetDlgItem is a round trip to the window server, and
+    // a dialog asks for its controls again and again.
+    HWND Item(int id);
+
   protected:
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange& dx);
@@ -53,4 +62,6 @@ class CDialog : public CWnd {
 
     bool m_bEndModal = false;
     INT_PTR m_nModalResult = -1;
+    HWND m_hItemsOf = nullptr;  // the window whose controls m_items remembers
+    std::unordered_map<int, HWND> m_items;
 };

@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
+#include "ui/redraw_batch.h"
 
 namespace {
 
@@ -201,3 +202,83 @@ TEST(StyledStatic, WithoutAFaceUsesTheApplicationFace) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain child window of `parent` with control id `id`.
+HWND MakeChild(HWND parent, int id, int x = 0) {
+    return ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, x, 0, 20, 20, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+}
+
+bool HasUpdate(HWND hwnd) {
+    RECT rc{};
+    return ::GetUpdateRect(hwnd, &rc, FALSE) != FALSE;
+}
+
+}  // namespace
+
+TEST(DialogItems, AnswerAsGetDlgItemAndFollowControlsThatAreReplaced) {
+    CProbeDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_MSGBOX));
+    EXPECT_EQ(dlg.Item(IDC_MSGBOX_TEXT), ::GetDlgItem(dlg.m_hWnd, IDC_MSGBOX_TEXT));
+    EXPECT_EQ(dlg.Item(IDCANCEL), ::GetDlgItem(dlg.m_hWnd, IDCANCEL));
+    EXPECT_EQ(dlg.Item(4711), nullptr);
+
+    // A control that goes away and comes back under the same id is found anew, not remembered dead.
+    HWND cancel = dlg.Item(IDCANCEL);
+    ASSERT_TRUE(::DestroyWindow(cancel));
+    EXPECT_EQ(dlg.Item(IDCANCEL), nullptr);
+    HWND again = MakeChild(dlg.m_hWnd, IDCANCEL);
+    EXPECT_EQ(dlg.Item(IDCANCEL), again);
+    // One made after the first look-ups is found too.
+    HWND late = MakeChild(dlg.m_hWnd, 4711);
+    EXPECT_EQ(dlg.Item(4711), late);
+
+    // A grandchild with a control's id is not the dialog's control, as with GetDlgItem.
+    HWND inner = MakeChild(late, 4712);
+    EXPECT_EQ(dlg.Item(4712), nullptr);
+    EXPECT_EQ(::GetDlgItem(dlg.m_hWnd, 4712), nullptr);
+    ASSERT_NE(inner, nullptr);
+    dlg.DestroyWindow();
+}
+
+TEST(RedrawBatch, InvalidatesTheGatheredControlsOnceTheOutermostBatchEnds) {
+    CProbeDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_MSGBOX));
+    dlg.ShowWindow(SW_SHOW);
+    HWND a = MakeChild(dlg.m_hWnd, 3001, 0);
+    HWND b = MakeChild(dlg.m_hWnd, 3002, 40);
+    HWND untouched = MakeChild(dlg.m_hWnd, 3003, 80);
+    ::UpdateWindow(dlg.m_hWnd);
+    ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+    ASSERT_FALSE(HasUpdate(a));
+
+    {
+        CRedrawBatch outer;
+        {
+            CRedrawBatch inner;
+            CRedrawBatch::Invalidate(a);
+            CRedrawBatch::Invalidate(b);
+            CRedrawBatch::Invalidate(a);  // twice: still one window
+        }
+        EXPECT_FALSE(HasUpdate(a)) << "an inner batch hands its windows to the outer one";
+        EXPECT_FALSE(HasUpdate(b));
+    }
+    EXPECT_TRUE(HasUpdate(a));
+    EXPECT_TRUE(HasUpdate(b));
+    EXPECT_FALSE(HasUpdate(untouched)) << "only the gathered controls are invalidated";
+    EXPECT_FALSE(HasUpdate(dlg.m_hWnd)) << "the parent's own part is validated again";
+
+    // A window destroyed before the batch ends is dropped; outside a batch the invalidation is at once.
+    ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+    {
+        CRedrawBatch batch;
+        CRedrawBatch::Invalidate(b);
+        ::DestroyWindow(b);
+    }
+    CRedrawBatch::Invalidate(untouched);
+    EXPECT_TRUE(HasUpdate(untouched));
+    EXPECT_FALSE(HasUpdate(a));
+    dlg.DestroyWindow();
+}
