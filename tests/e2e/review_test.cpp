@@ -83,15 +83,7 @@ class ReviewTest : public CSidecarCase {
     }
 
     // The review dialog: the panel process's other top-level "Sidecar" window, the one with the picture.
-    HWND Review() const {
-        for (HWND w : TopLevelWindows()) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(w, &pid);
-            if (pid == m_run.ProcessId() && w != m_run.Panel() && ::GetDlgItem(w, kPicture))
-                return w;
-        }
-        return nullptr;
-    }
+    HWND Review() const { return m_run.FindTopLevelWithControl(kPicture); }
     HWND ReviewItem(int id) const { return ::GetDlgItem(Review(), id); }
     bool ReviewShown() const { return Review() && ::IsWindowVisible(Review()); }
     bool PanelShown() const { return ::IsWindowVisible(m_run.Panel()); }

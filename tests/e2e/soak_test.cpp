@@ -132,7 +132,7 @@ class SoakTest : public CSidecarCase {
     // The console shows the picture, the operator saves it, the console closes the review.
     void Review(int n) {
         Send(wire::CDC_REVIEW_SHOW, wire::ReviewImage{kPicture, kPicture, 8, 256, 128}.Encode());
-        HWND review = ReviewWindow();
+        HWND review = m_run.FindTopLevelWithControl(IDC_REVIEW_PICTURE);
         ASSERT_NE(review, nullptr) << "cycle " << n;
         ASSERT_TRUE(::IsWindowVisible(review)) << "cycle " << n;
         m_run.ClearReports();
@@ -143,16 +143,6 @@ class SoakTest : public CSidecarCase {
         Send(wire::CDC_REVIEW_CLOSE, {});
         EXPECT_FALSE(::IsWindowVisible(review)) << "cycle " << n;
         EXPECT_TRUE(::IsWindowVisible(m_run.Panel())) << "cycle " << n;
-    }
-
-    HWND ReviewWindow() const {
-        for (HWND w : TopLevelWindows()) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(w, &pid);
-            if (pid == m_run.ProcessId() && w != m_run.Panel() && ::GetDlgItem(w, IDC_REVIEW_PICTURE))
-                return w;
-        }
-        return nullptr;
     }
 
     CConsolePicture m_picture;

@@ -509,6 +509,16 @@ HWND CSidecarRun::FindTopLevel(const std::wstring& strTitle) const {
     return hFound;
 }
 
+HWND CSidecarRun::FindTopLevelWithControl(int nControlId) const {
+    HWND hFound = nullptr;
+    ForEachTopLevel([&](HWND hWnd) {
+        if (hFound == nullptr && ProcessOf(hWnd) == m_debuggee.ProcessId() && hWnd != m_hPanel &&
+            GetDlgItem(hWnd, nControlId) != nullptr)
+            hFound = hWnd;
+    });
+    return hFound;
+}
+
 std::optional<CSidecarRun::MessageBoxSeen> CSidecarRun::DismissMessageBox(int nButtonId, DWORD nTimeoutMs) {
     HWND hBox = nullptr;
     PumpUntil(

@@ -138,6 +138,9 @@ class CSidecarRun {
     std::vector<TreeRow> TreeRows(int nId) const;
     // A top-level window of the panel process by exact title, or null.
     HWND FindTopLevel(const std::wstring& strTitle) const;
+    // A top-level window of the panel process, other than the panel, with a control of id nControlId
+    // (the review dialog by its picture), or null.
+    HWND FindTopLevelWithControl(int nControlId) const;
 
     // --- the panel's resources, for leak checks ---
     // Committed private memory of the panel process, summed over its address space (Wine keeps no
