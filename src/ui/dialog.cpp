@@ -14,7 +14,7 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_p
     m_bIsDialog = true;
 }
 
-CDialog::~CDialog() = default;
+CDialog::~CDialog() = default;  // CWnd's destructor destroys a window that is still open
 
 HWND CDialog::Item(int id) {
     if (!m_hWnd)
@@ -32,7 +32,7 @@ HWND CDialog::Item(int id) {
     else
         m_items.erase(id);
     return hwnd;
-}  // CWnd's destructor destroys a window that is still open
+}
 
 HWND CDialog::CreateFromTemplate(UINT templateId, HWND parent) {
     return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
