@@ -3,6 +3,7 @@
 // still waits in its send.
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <span>
@@ -92,6 +93,43 @@ TEST_F(ConsoleFaultsTest, ReportsFollowAConsoleThatClosesAndComesBackUnderNewWin
             EXPECT_EQ(r.sender, m_run.Panel());
         }
     }
+}
+
+// The console's window goes and comes back while presses are on their way, so that some reports find the
+// console by its title and then send to a window that is gone. The panel must never wait on such a send:
+// every round ends in a Sync, each report reaches a console that existed, and afterwards a press reaches
+// the last console.
+TEST_F(ConsoleFaultsTest, AConsoleThatVanishesBetweenLookUpAndSendNeverHoldsThePanel) {
+    HWND console = m_run.Console();
+    std::vector<HWND> consoles{console};
+    int pressed = 0;
+    m_run.ClearReports();
+    for (int round = 0; round < 40; ++round) {
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(m_run.Press(IDC_KVP_UP));
+            ++pressed;
+        }
+        // Handled by the console's thread inside the panel process while the panel works on the presses.
+        ASSERT_TRUE(m_run.CloseConsole(console)) << "round " << round;
+        console = m_run.OpenConsole(m_run.ConsoleTitle());
+        ASSERT_NE(console, nullptr) << "round " << round;
+        consoles.push_back(console);
+        ASSERT_TRUE(m_run.Sync()) << "round " << round << ": the panel did not come back";
+    }
+    const std::vector<Report>& reports = m_run.Reports();
+    EXPECT_LE(reports.size(), static_cast<std::size_t>(pressed));
+    for (const Report& r : reports) {
+        EXPECT_EQ(r.code, wire::CDC_BUTTON);
+        EXPECT_NE(std::find(consoles.begin(), consoles.end(), r.console), consoles.end());
+    }
+
+    m_run.ClearReports();
+    ASSERT_TRUE(m_run.Press(IDC_KVP_DOWN));
+    ASSERT_TRUE(m_run.Sync());
+    ASSERT_EQ(m_run.Reports().size(), 1u);
+    EXPECT_EQ(m_run.Reports()[0].console, console);
+    EXPECT_EQ(m_run.Reports()[0].cbData, 1u);
+    EXPECT_TRUE(m_run.ExpectNoFaults());
 }
 
 // A console that takes its time: the panel stays in its send until the console has taken the report, as a
