@@ -42,12 +42,29 @@ std::wstring CTreeCtrl::GetItemText(HTREEITEM item) const {
 
 BOOL CTreeCtrl::SetItemTextAndImage(HTREEITEM item, const std::wstring& text, int image,
                                     int selectedImage) const {
+    // What the row already shows is left alone: a new text makes the control measure it again, and any
+    // change repaints the row, so a console that marks a row as it already is costs nothing.
+    wchar_t buf[1024] = {};
+    TVITEMW now{};
+    now.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    now.hItem = item;
+    now.pszText = buf;
+    now.cchTextMax = static_cast<int>(std::size(buf));
+    const bool known = SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&now)) != 0 && now.pszText;
+
     TVITEMW tv{};
-    tv.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     tv.hItem = item;
-    tv.pszText = const_cast<wchar_t*>(text.c_str());
-    tv.iImage = image;
-    tv.iSelectedImage = selectedImage;
+    if (!known || text != now.pszText) {
+        tv.mask |= TVIF_TEXT;
+        tv.pszText = const_cast<wchar_t*>(text.c_str());
+    }
+    if (!known || now.iImage != image || now.iSelectedImage != selectedImage) {
+        tv.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tv.iImage = image;
+        tv.iSelectedImage = selectedImage;
+    }
+    if (tv.mask == 0)
+        return TRUE;
     return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
 }
 

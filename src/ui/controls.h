@@ -32,7 +32,7 @@ class CTreeCtrl : public CWnd {
     BOOL SetItemData(HTREEITEM item, LPARAM data) const;
     LPARAM GetItemData(HTREEITEM item) const;
     std::wstring GetItemText(HTREEITEM item) const;
-    // Text and images in one change (one repaint of the row).
+    // Text and images in one change (one repaint of the row); only what differs from the row is set.
     BOOL SetItemTextAndImage(HTREEITEM item, const std::wstring& text, int image, int selectedImage) const;
     HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
         return reinterpret_cast<HTREEITEM>(

@@ -282,3 +282,44 @@ TEST(RedrawBatch, InvalidatesTheGatheredControlsOnceTheOutermostBatchEnds) {
     EXPECT_FALSE(HasUpdate(a));
     dlg.DestroyWindow();
 }
+
+TEST(TreeRows, SetOnlyWhatDiffersAndLeaveAnUnchangedRowUntouched) {
+    CProbeDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_MSGBOX));
+    dlg.ShowWindow(SW_SHOW);
+    HWND hwnd = ::CreateWindowExW(0, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, dlg.m_hWnd,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    CTreeCtrl tree;
+    ASSERT_TRUE(tree.SubclassWindow(hwnd));
+    HTREEITEM row = tree.InsertItem(L"Chest PA:R", 0, 0, TVI_ROOT);
+    ASSERT_NE(row, nullptr);
+    auto images = [&] {
+        TVITEMW tv{};
+        tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tv.hItem = row;
+        tree.SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+        return std::pair<int, int>(tv.iImage, tv.iSelectedImage);
+    };
+    auto settle = [&] { ::RedrawWindow(hwnd, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN); };
+
+    settle();
+    ASSERT_TRUE(tree.SetItemTextAndImage(row, L"Chest PA:R", 0, 0));
+    EXPECT_FALSE(HasUpdate(hwnd)) << "the row as it is: nothing set, nothing repainted";
+
+    ASSERT_TRUE(tree.SetItemTextAndImage(row, L"Chest PA:R", 3, 3));
+    EXPECT_EQ(images(), std::make_pair(3, 3));
+    EXPECT_EQ(tree.GetItemText(row), L"Chest PA:R");
+    EXPECT_TRUE(HasUpdate(hwnd)) << "a new image repaints the row";
+
+    settle();
+    ASSERT_TRUE(tree.SetItemTextAndImage(row, L"Chest PA:Y", 3, 3));
+    EXPECT_EQ(tree.GetItemText(row), L"Chest PA:Y");
+    EXPECT_EQ(images(), std::make_pair(3, 3));
+    EXPECT_TRUE(HasUpdate(hwnd));
+
+    ASSERT_TRUE(tree.SetItemTextAndImage(row, L"Chest PA:R", 0, 4));
+    EXPECT_EQ(tree.GetItemText(row), L"Chest PA:R");
+    EXPECT_EQ(images(), std::make_pair(0, 4));
+    dlg.DestroyWindow();
+}
