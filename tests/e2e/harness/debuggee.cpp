@@ -148,10 +148,22 @@ bool CDebuggee::Start(const std::wstring& strExe, const std::wstring& strCommand
 
 void CDebuggee::DebugLoop() {
     HANDLE hDebugProcess = nullptr;
+    int nFailures = 0;
     for (;;) {
         DEBUG_EVENT event{};
-        if (!WaitForDebugEvent(&event, INFINITE))
+        if (!WaitForDebugEvent(&event, INFINITE)) {
+            // A failed wait while the process still runs is tried again a few times: leaving the loop ends
+            // the debugging thread, and with it the process.
+            const DWORD dwError = GetLastError();
+            if (++nFailures < 20 && hDebugProcess != nullptr &&
+                WaitForSingleObject(hDebugProcess, 0) == WAIT_TIMEOUT) {
+                Sleep(5);
+                continue;
+            }
+            std::lock_guard lock(m_mutex);
+            m_lostWithError = dwError;
             break;
+        }
         DWORD dwContinue = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
             case CREATE_PROCESS_DEBUG_EVENT: {
@@ -241,6 +253,11 @@ bool CDebuggee::HasEnded() const {
 std::optional<DWORD> CDebuggee::ExitCode() const {
     std::lock_guard lock(m_mutex);
     return m_exitCode;
+}
+
+std::optional<DWORD> CDebuggee::LostWithError() const {
+    std::lock_guard lock(m_mutex);
+    return m_lostWithError;
 }
 
 std::vector<Fault> CDebuggee::Faults() const {

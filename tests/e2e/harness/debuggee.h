@@ -47,6 +47,8 @@ class CDebuggee {
     bool HasEnded() const;
     // The exit code, once the process has ended.
     std::optional<DWORD> ExitCode() const;
+    // Why the debug loop ended without the process's exit event (WaitForDebugEvent's error), or nullopt.
+    std::optional<DWORD> LostWithError() const;
     std::vector<Fault> Faults() const;
     // Returns the faults seen so far and forgets them (for cases that provoke one on purpose).
     std::vector<Fault> TakeFaults();
@@ -78,6 +80,7 @@ class CDebuggee {
     std::uintptr_t m_nImageBase = 0;
     std::uintptr_t m_nImageSize = 0;
     std::optional<DWORD> m_exitCode;
+    std::optional<DWORD> m_lostWithError;
 };
 
 }  // namespace sidecar::e2e

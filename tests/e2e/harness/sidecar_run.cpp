@@ -244,7 +244,14 @@ bool CSidecarRun::AttachProbe() {
     if (!PumpUntil([&] { return m_sink.HasHello() || m_debuggee.HasEnded(); }, kSendTimeoutMs,
                    m_debuggee.Finished()) ||
         !m_sink.HasHello()) {
-        ADD_FAILURE() << "the probe did not report in from the panel process";
+        if (m_debuggee.LostWithError())
+            ADD_FAILURE() << "the debugger lost Sidecar.exe before the probe reported in (WaitForDebugEvent "
+                          << "error " << *m_debuggee.LostWithError() << ")";
+        else if (m_debuggee.HasEnded())
+            ADD_FAILURE() << "Sidecar.exe ended with exit code " << m_debuggee.ExitCode().value_or(0)
+                          << " before the probe reported in";
+        else
+            ADD_FAILURE() << "the probe did not report in from the panel process";
         return false;
     }
     m_hConsole = m_sink.FirstConsole();
