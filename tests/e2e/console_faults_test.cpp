@@ -21,10 +21,6 @@ namespace {
 
 const ExtraFile kSkin{L"Skins\\default.skf", "SidecarSkin 1\n[dialog]\nface = #202020\n"};
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 wire::ExposureState Exposure(const std::wstring& kvp) {
     wire::ExposureState s;
     s.kvp = kvp;
@@ -46,7 +42,7 @@ class ConsoleFaultsTest : public CSidecarCase {
     }
     void SendTree(int op, int data, const std::wstring& text = {}) {
         auto bytes = wire::TreeCommand{op, data, text}.Encode();
-        ASSERT_TRUE(m_run.Send(wire::CDC_TREE, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_TREE, bytes));
     }
 };
 
@@ -149,7 +145,7 @@ TEST_F(ConsoleFaultsTest, ASlowConsoleLosesNothingAndGetsEveryPressInOrder) {
     m_run.ClearReports();
     // Exposure mode 0 enables every row pressed here.
     auto bytes = Exposure(L"70").Encode();
-    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(bytes)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, bytes));
     for (int id : presses)
         ASSERT_TRUE(m_run.Press(id));
 
@@ -195,17 +191,17 @@ TEST_F(ConsoleFaultsTest, ACommandSentInAnswerToAReportIsAppliedBeforeTheReportR
         if (r.code == wire::CDC_BUTTON && (r.cbData == 1 || r.cbData == 2)) {
             kvp += r.cbData == 2 ? 1 : -1;
             auto bytes = Exposure(std::to_wstring(kvp)).Encode();
-            ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(bytes)));
+            ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, bytes));
             seenInside.push_back(m_run.Caption(IDC_KVP_VALUE));  // the panel still waits in its send
         } else if (r.code == wire::CDC_TREE_SELECTED) {
             auto bytes = wire::PatientInfo{L"ID-" + std::to_wstring(kvp), L"Answer^Console", L"ACC", L"Chest"}
                              .Encode();
-            ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, Span(bytes)));
+            ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, bytes));
             seenInside.push_back(m_run.Caption(IDC_PATIENT_ID));
         }
     });
     auto start = Exposure(L"70").Encode();
-    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(start)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, start));
 
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(m_run.Press(IDC_KVP_UP));

@@ -7,8 +7,7 @@ namespace {
 
 using HarnessTest = CSidecarCase;
 
-TEST_F(HarnessTest, ReportsArriveAsTheyWereSentInsideThePanelProcess)
-{
+TEST_F(HarnessTest, ReportsArriveAsTheyWereSentInsideThePanelProcess) {
     ASSERT_TRUE(m_run.Start());
     const std::vector<std::uint8_t> record{0x10, 0x20, 0x30, 0x40, 0x50, 0x60};
     ASSERT_TRUE(m_run.SendRaw(742046, 7, std::nullopt, m_run.Console()));
@@ -35,8 +34,7 @@ TEST_F(HarnessTest, ReportsArriveAsTheyWereSentInsideThePanelProcess)
     EXPECT_FALSE(m_run.WaitForReport(0)) << "each report is handed out once";
 }
 
-TEST_F(HarnessTest, AReadPastTheRecordFaultsAtTheInaccessiblePageAndIsSeen)
-{
+TEST_F(HarnessTest, AReadPastTheRecordFaultsAtTheInaccessiblePageAndIsSeen) {
     ASSERT_TRUE(m_run.Start());
     // The probe's console copies cbData bytes, here 64 out of an 8-byte record: it runs into the page
     // that SendRaw puts right after the record, inside a window procedure, where Wine swallows faults.
@@ -50,8 +48,8 @@ TEST_F(HarnessTest, AReadPastTheRecordFaultsAtTheInaccessiblePageAndIsSeen)
     EXPECT_TRUE(fault.firstChance) << fault.Describe();
     SYSTEM_INFO si;
     GetSystemInfo(&si);
-    EXPECT_EQ(fault.dataAddress % si.dwPageSize, 0u) << "the record must end where the page begins: "
-                                                     << fault.Describe();
+    EXPECT_EQ(fault.dataAddress % si.dwPageSize, 0u)
+        << "the record must end where the page begins: " << fault.Describe();
 }
 
 }  // namespace

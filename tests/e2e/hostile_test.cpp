@@ -131,10 +131,6 @@ Message RandomMessage(CGenerator& gen) {
     return m;
 }
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 class HostileConsole : public CSidecarCase, public ::testing::WithParamInterface<const char*> {
   protected:
     // One valid record of every command that leaves the panel as it was: the tree emptied, the panel
@@ -150,7 +146,7 @@ class HostileConsole : public CSidecarCase, public ::testing::WithParamInterface
         const std::uint32_t codes[] = {wire::CDC_PATIENT, wire::CDC_LAMPS, wire::CDC_SDK_TEXT,
                                        wire::CDC_SDK_VALUES, wire::CDC_TREE};
         for (std::size_t i = 0; i < records.size(); ++i)
-            ASSERT_TRUE(m_run.Send(codes[i], Span(records[i])));
+            ASSERT_TRUE(m_run.Send(codes[i], records[i]));
         ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
     }
 };
@@ -178,7 +174,7 @@ TEST_P(HostileConsole, BarrageLeavesThePanelAnsweringAndFaultFree) {
         const Message m = RandomMessage(gen);
         std::optional<std::span<const std::uint8_t>> bytes;
         if (m.bytes)
-            bytes = Span(*m.bytes);
+            bytes = *m.bytes;
         ASSERT_TRUE(m_run.SendRaw(m.code, m.cbData, bytes))
             << "message " << i << ": code " << m.code << ", cbData " << m.cbData;
         if (i % kPressEvery != 0)
@@ -214,7 +210,7 @@ TEST_P(HostileConsole, BarrageLeavesThePanelAnsweringAndFaultFree) {
     s.aecSubMode = 1;
     s.controlMode = 0;
     const std::vector<std::uint8_t> record = s.Encode();
-    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(record)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, record));
     EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"77");
     EXPECT_EQ(m_run.Caption(IDC_MAS_VALUE), L"16.0");
     EXPECT_EQ(m_run.Caption(IDC_TIME_VALUE), L"50");

@@ -20,10 +20,6 @@ std::string Ini(const std::string& extra = {}) {
     return "[SYSTEM]\r\nSidecarPosX=10\r\nSidecarPosY=20\r\n" + extra;
 }
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 wire::ExposureState Exposure(short mode, int subMode = 1, std::array<int, 3> fields = {0, 0, 0},
                              short size = 2) {
     wire::ExposureState s;
@@ -50,15 +46,15 @@ class PanelTest : public CSidecarCase {
     }
     void SendExposure(const wire::ExposureState& s) {
         auto bytes = s.Encode();
-        ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, bytes));
     }
     void SendTree(int op, int data, const std::wstring& text = {}) {
         auto bytes = wire::TreeCommand{op, data, text}.Encode();
-        ASSERT_TRUE(m_run.Send(wire::CDC_TREE, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_TREE, bytes));
     }
     void SendLamps(int g, int r, int e) {
         auto bytes = wire::LampState{g, r, e}.Encode();
-        ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, bytes));
     }
     // Presses a control and returns the reports the press caused.
     std::vector<Report> PressAndCollect(int id) {
@@ -139,7 +135,7 @@ TEST_F(PanelTest, VeterinarySettingRelabelsThePatientSizes) {
 TEST_F(PanelTest, PatientRecordFillsTheFieldsAndOtherSizesOnlySwitchTheView) {
     StartPanel();
     auto bytes = wire::PatientInfo{L"P-001", L"DOE^JANE", L"ACC-9", L"CHEST 2 VIEWS"}.Encode();
-    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, Span(bytes)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, bytes));
     EXPECT_EQ(m_run.Caption(IDC_PATIENT_ID), L"P-001");
     EXPECT_EQ(m_run.Caption(IDC_PATIENT_NAME), L"DOE^JANE");
     EXPECT_EQ(m_run.Caption(IDC_ACCESSION_NO), L"ACC-9");
@@ -147,7 +143,7 @@ TEST_F(PanelTest, PatientRecordFillsTheFieldsAndOtherSizesOnlySwitchTheView) {
 
     auto other = wire::PatientInfo{L"X", L"X", L"X", L"X"}.Encode();
     other.pop_back();
-    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, Span(other)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, other));
     ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, {}));
     EXPECT_EQ(m_run.Caption(IDC_PATIENT_ID), L"P-001");
     EXPECT_TRUE(::IsWindowVisible(m_run.Panel()));
@@ -217,26 +213,27 @@ TEST_F(PanelTest, WrongSizesAndForeignCodesChangeNothing) {
     std::vector<std::uint8_t> shorter(bytes.begin(), bytes.end() - 1);
     std::vector<std::uint8_t> longer = bytes;
     longer.push_back(0);
-    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(shorter)));
-    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(longer)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, shorter));
+    ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, longer));
     for (std::uint32_t code : {wire::CDC_PATIENT_SIZE, wire::CDC_BUTTON, wire::CDC_TREE_SELECTED, 12345u}) {
-        ASSERT_TRUE(m_run.Send(code, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(code, bytes));
     }
     auto lamps = wire::LampState{1, 1, 1}.Encode();
     lamps.push_back(0);
-    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, Span(lamps)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, lamps));
     auto tree = wire::TreeCommand{1, 7, L"Exam"}.Encode();
     tree.pop_back();
-    ASSERT_TRUE(m_run.Send(wire::CDC_TREE, Span(tree)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_TREE, tree));
     // Every record one byte short or long, sent raw from inside the panel's process (no marshalling):
     // ignored, and nothing is read past the bytes given (a read past them would fault the run).
     const std::pair<std::uint32_t, std::size_t> records[] = {
-        {wire::CDC_TREE, 520}, {wire::CDC_EXPOSURE, 128}, {wire::CDC_LAMPS, 268}, {wire::CDC_REVIEW_SHOW, 20},
-        {wire::CDC_SDK_TEXT, 132}, {wire::CDC_SDK_VALUES, 20}, {wire::CDC_STAND_STATUS, 16}};
+        {wire::CDC_TREE, 520},       {wire::CDC_EXPOSURE, 128}, {wire::CDC_LAMPS, 268},
+        {wire::CDC_REVIEW_SHOW, 20}, {wire::CDC_SDK_TEXT, 132}, {wire::CDC_SDK_VALUES, 20},
+        {wire::CDC_STAND_STATUS, 16}};
     for (const auto& [code, size] : records) {
         for (std::size_t n : {size - 1, size + 1}) {
             std::vector<std::uint8_t> junk(n, 0x01);
-            ASSERT_TRUE(m_run.SendRaw(code, static_cast<std::uint32_t>(n), Span(junk))) << code << " " << n;
+            ASSERT_TRUE(m_run.SendRaw(code, static_cast<std::uint32_t>(n), junk)) << code << " " << n;
         }
         // A size with no record behind it.
         ASSERT_TRUE(m_run.SendRaw(code, static_cast<std::uint32_t>(size), std::nullopt)) << code;
@@ -374,7 +371,7 @@ TEST_F(PanelTest, ReviewViewReplacesThePanelUntilTheConsoleBringsItBack) {
     StartPanel();
     HWND review = nullptr;
     auto image = wire::ReviewImage{0, 0, 14, 16383, 8192}.Encode();
-    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, Span(image)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, image));
     EXPECT_FALSE(::IsWindowVisible(m_run.Panel()));
     for (HWND w : TopLevelWindows()) {
         DWORD pid = 0;
@@ -393,7 +390,7 @@ TEST_F(PanelTest, ReviewViewReplacesThePanelUntilTheConsoleBringsItBack) {
     EXPECT_FALSE(::IsWindowVisible(review));
     EXPECT_TRUE(m_run.IsVisible(IDC_TREE));
 
-    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, Span(image)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, image));
     EXPECT_TRUE(::IsWindowVisible(review));
     ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, {}));  // any patient message brings the panel back
     EXPECT_TRUE(::IsWindowVisible(m_run.Panel()));
@@ -502,9 +499,9 @@ TEST_F(PanelTest, OtherStandSettingsHaveNoStandPanel) {
     EXPECT_EQ(::FindWindowExW(m_run.Panel(), nullptr, L"#32770", nullptr), nullptr);
     EXPECT_FALSE(m_run.IsVisible(IDC_DEVICE));
     auto values = wire::SdkValues{{1, 2, 3, 4, 5}}.Encode();
-    ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, Span(values)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, values));
     std::vector<std::uint8_t> status(16, 0);
-    ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, Span(status)));
+    ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, status));
     ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
     ASSERT_TRUE(m_run.Sync());
     EXPECT_TRUE(m_run.Reports().empty());

@@ -22,10 +22,6 @@ const ExtraFile kSkin{L"Skins\\default.skf", "SidecarSkin 1\n[dialog]\nface = #2
 
 constexpr int kPicture = IDC_REVIEW_PICTURE;
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 // Pixels of a window as it is on the screen.
 struct CShot {
     int w = 0;
@@ -75,11 +71,11 @@ class ReviewTest : public CSidecarCase {
     void SendPatient(const std::wstring& id, const std::wstring& name, const std::wstring& acc,
                      const std::wstring& study) {
         auto bytes = wire::PatientInfo{id, name, acc, study}.Encode();
-        ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_PATIENT, bytes));
     }
     void ShowReview(int width, int height, int bitDepth = 14, int ww = 16383, int wl = 8192) {
         auto bytes = wire::ReviewImage{width, height, bitDepth, ww, wl}.Encode();
-        ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, Span(bytes)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, bytes));
     }
 
     // The review dialog: the panel process's other top-level "Sidecar" window, the one with the picture.

@@ -31,10 +31,6 @@ std::string ReadAll(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 std::string Ini(const std::string& skinType = {}) {
     std::string ini = "[SYSTEM]\r\nSidecarPosX=0\r\nSidecarPosY=0\r\n";
     if (!skinType.empty())
@@ -84,7 +80,7 @@ class SkinTest : public CSidecarCase {
         s.aecSubMode = 1;
         s.controlMode = mode;
         s.aecField = fields;
-        ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, Span(s.Encode())));
+        ASSERT_TRUE(m_run.Send(wire::CDC_EXPOSURE, s.Encode()));
     }
 
     std::string m_strSkin;
@@ -170,11 +166,11 @@ TEST_F(SkinTest, LooksFollowTheConsoleAndTheOperatorWithoutAFault) {
     EXPECT_EQ(m_run.SkinElement(IDC_MODE_MS), L"panelControl_activeCtrlBtn_pr");
     EXPECT_EQ(m_run.SkinElement(IDC_MODE_MAS), L"sidecar_pBtn_mamas");
 
-    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, Span(wire::LampState{1, 1, 1}.Encode())));
+    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, wire::LampState{1, 1, 1}.Encode()));
     EXPECT_EQ(m_run.SkinElement(IDC_LAMP_G), L"panelControl_ledGBtn_blue");
     EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_yellow");
     EXPECT_EQ(m_run.SkinElement(IDC_LAMP_E), L"statusBar_ledEBtn_green");
-    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, Span(wire::LampState{0, 0, 0}.Encode())));
+    ASSERT_TRUE(m_run.Send(wire::CDC_LAMPS, wire::LampState{0, 0, 0}.Encode()));
     EXPECT_EQ(m_run.SkinElement(IDC_LAMP_G), L"panelControl_ledGBtn_gray");
     EXPECT_EQ(m_run.SkinElement(IDC_LAMP_E), L"statusBar_ledEBtn_gray");
 

@@ -38,10 +38,6 @@ int CyclesFromEnvironment() {
     return cycles > 0 ? cycles : 200;
 }
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 struct Level {
     std::size_t privateBytes = 0;
     long gdiObjects = 0;
@@ -60,7 +56,7 @@ class SoakTest : public CSidecarCase {
     }
 
     void Send(std::uint32_t code, const std::vector<std::uint8_t>& bytes) {
-        ASSERT_TRUE(m_run.Send(code, Span(bytes))) << "code " << code;
+        ASSERT_TRUE(m_run.Send(code, bytes)) << "code " << code;
     }
 
     // Measured once the panel is idle: painting, which happens only then, makes its first allocations late.

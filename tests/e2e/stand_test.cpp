@@ -28,10 +28,6 @@ std::vector<std::uint8_t> LittleEndian(std::initializer_list<std::int32_t> value
     return bytes;
 }
 
-std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& v) {
-    return {v.data(), v.size()};
-}
-
 using Wire = std::vector<std::string>;
 
 class StandCase : public CSidecarCase {
@@ -132,7 +128,7 @@ class CeilingStandTest : public StandCase {
   protected:
     void SetUp() override { StartWith("KOVESDK=3\r\n", Console::Open, IDC_CEIL_UP); }
     void SendStatus(std::initializer_list<std::int32_t> fields) {
-        ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, Span(LittleEndian(fields))));
+        ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, LittleEndian(fields)));
     }
 };
 
@@ -169,10 +165,10 @@ TEST_F(CeilingStandTest, StatusRecordsShowSidAndAngleAndOnlyStates2And4TouchTheJ
     // Wrong sizes, a right size without bytes, and bytes that end where the memory does.
     const std::vector<std::uint8_t> five = LittleEndian({1, 2, 3, 4, 5});
     for (std::size_t size : {20u, 15u, 17u})
-        ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, Span(five).first(size)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_STAND_STATUS, std::span<const std::uint8_t>(five).first(size)));
     ASSERT_TRUE(m_run.SendRaw(wire::CDC_STAND_STATUS, 16, std::nullopt));
     EXPECT_EQ(Text(IDC_CEIL_SID_VALUE), L"--");
-    ASSERT_TRUE(m_run.SendRaw(wire::CDC_STAND_STATUS, 16, Span(LittleEndian({INT_MIN, 0, INT_MAX, 0}))));
+    ASSERT_TRUE(m_run.SendRaw(wire::CDC_STAND_STATUS, 16, LittleEndian({INT_MIN, 0, INT_MAX, 0})));
     EXPECT_EQ(Text(IDC_CEIL_SID_VALUE), L"-2147483648");
     EXPECT_EQ(Text(IDC_CEIL_ANGLE_VALUE), L"2147483647");
 
@@ -313,11 +309,11 @@ class SdkStandTest : public StandCase {
     }
     void SendTexts(int autoMove, const std::wstring& status, const std::wstring& connection) {
         wire::SdkText text{autoMove, status, connection};
-        ASSERT_TRUE(m_run.Send(wire::CDC_SDK_TEXT, Span(text.Encode())));
+        ASSERT_TRUE(m_run.Send(wire::CDC_SDK_TEXT, text.Encode()));
     }
     void SendValues(std::array<std::int32_t, 5> values) {
         wire::SdkValues record{values};
-        ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, Span(record.Encode())));
+        ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, record.Encode()));
     }
     // Press, then release, of one control: the reports of each half. The mouse must be free afterwards.
     std::pair<Wire, Wire> PressAndRelease(int id) {
@@ -379,7 +375,7 @@ TEST_F(SdkStandTest, ShowsTheConsolesValuesAndTextsEvenWhileHidden) {
     EXPECT_EQ(shown(), extremes);
     const std::vector<std::uint8_t> six = LittleEndian({7, 7, 7, 7, 7, 7});
     for (std::size_t size : {19u, 21u})
-        ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, Span(six).first(size)));
+        ASSERT_TRUE(m_run.Send(wire::CDC_SDK_VALUES, std::span<const std::uint8_t>(six).first(size)));
     EXPECT_EQ(shown(), extremes) << "wrong sizes change nothing";
 
     auto autoMove = [&] {
