@@ -1,7 +1,7 @@
 #include "app/sidecar_app.h"
 
 #include <objbase.h>
-#include <shellapi.h>
+#include <stdlib.h>
 
 #include <vector>
 
@@ -49,13 +49,11 @@ std::wstring CurrentDirectory() {
     return dir;
 }
 
-// True when the process was started with at least one argument (the program counts as one).
+// True when the process was started with at least one argument (the program counts as one). The runtime
+// has split the command line already; asking the shell library to split it again would load that library
+// (and its dependencies) at every start for one count.
 bool HasArguments() {
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argv)
-        ::LocalFree(argv);
-    return argc >= 2;
+    return __argc >= 2;
 }
 
 }  // namespace
