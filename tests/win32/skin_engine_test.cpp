@@ -314,7 +314,15 @@ TEST(SkinEngine, DrivesTheExternalComponentByDispatchIdsWhenItExists) {
 
     if (hrRegister == S_OK)
         ::CoRevokeClassObject(cookie);
+    // The stand-in leaves no trace: a ProgID left behind would make every later start of the panel on this
+    // machine try to create the component. Wine keeps the key under the machine's classes, where a delete
+    // through the merged classes root does not reach it.
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgIdKey);
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(L"Software\\Classes\\") + kProgIdKey).c_str());
+    HKEY left = nullptr;
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CLASSES_ROOT, kProgIdKey, 0, KEY_READ, &left), ERROR_SUCCESS);
+    if (left)
+        ::RegCloseKey(left);
     ::CoUninitialize();
     ASSERT_EQ(hrRegister, S_OK);
 
