@@ -217,6 +217,10 @@ bool CSidecarRun::WaitForPanel(DWORD nTimeoutMs) {
 }
 
 bool CSidecarRun::AttachProbe() {
+    // The probe's thread is a second window thread in the panel process. It starts once the panel has
+    // finished its start (its first show, activation and paints) and waits for input: two threads setting
+    // up their window-system state at once in one process have been seen to corrupt Wine's own heap.
+    WaitForInputIdle(m_debuggee.Process(), kSendTimeoutMs);
     const std::wstring strProbe = WindowsPath(SIDECAR_PROBE_PATH);
     const std::size_t nPathBytes = (strProbe.size() + 1) * sizeof(wchar_t);
     CRemoteMemory path(m_debuggee.Process(), nPathBytes);

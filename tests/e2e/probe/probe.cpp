@@ -3,6 +3,7 @@
 // arrives with cbData 0; between threads of one process nothing is marshalled, so the probe sees the
 // report exactly as the panel sent it and forwards it, with a record of its own, to the test's sink.
 #include <windows.h>
+#include <imm.h>
 
 #include <cstring>
 #include <cwchar>
@@ -179,6 +180,9 @@ std::wstring ReadEnvironment(const wchar_t* pszName) {
 }
 
 DWORD WINAPI ProbeThread(void*) {
+    // The probe types nothing: its thread gets no input-method window, and so sets up no input-method
+    // state of the window system beside the panel's.
+    ImmDisableIME(GetCurrentThreadId());
     g_hSink = reinterpret_cast<HWND>(
         static_cast<std::uintptr_t>(std::wcstoull(ReadEnvironment(wire::kEnvSink).c_str(), nullptr, 16)));
     g_uSyncMessage = RegisterWindowMessageW(wire::kSyncMessageName);
