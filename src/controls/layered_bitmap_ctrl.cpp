@@ -16,10 +16,11 @@ SIDECAR_MESSAGE_MAP(CLayeredBitmapCtrl, CStatic, M::Event<&CLayeredBitmapCtrl::O
 
 namespace {
 
-// The control as a tool of its own tip: identified by its window, as a child of its parent.
+// The control as a tool of its own tip: identified by its window, as a child of its parent. The structure
+// size is the one the classic common controls (5.8) accept as well as version 6.
 TTTOOLINFOW ToolInfoFor(HWND control) {
     TTTOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_IDISHWND;
     ti.hwnd = ::GetParent(control);
     ti.uId = reinterpret_cast<UINT_PTR>(control);
@@ -338,7 +339,7 @@ void CLayeredBitmapCtrl::UpdateTip(POINT pt) {
         TTTOOLINFOW ti = ToolInfoFor(m_hWnd);
         ti.lpszText = m_strTip.data();
         m_toolTip.SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-        m_toolTip.SendMessage(TTM_POPUP);
+        m_toolTip.SendMessage(TTM_POPUP);  // at once; a library without it shows the tip as the mouse rests
     } else {
         m_strTip.clear();
         m_toolTip.SendMessage(TTM_POP);

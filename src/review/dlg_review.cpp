@@ -63,7 +63,10 @@ BOOL CDlgReview::OnInitDialog() {
     m_labelStudy.SetWindowText(GetText(IDS_STUDY));
     m_btnSave.SetWindowText(GetText(IDS_SAVE));
     m_btnCancel.SetWindowText(GetText(IDS_CANCEL));
-    return TRUE;
+    // No focus now: the dialog starts hidden, and giving a control of a hidden window the focus would
+    // activate that window (several milliseconds of every start). It takes the focus when it is shown and
+    // activated: the dialog manager then gives it to the first tab stop.
+    return FALSE;
 }
 
 void CDlgReview::LoadReviewLabels() {

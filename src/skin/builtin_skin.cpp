@@ -67,6 +67,12 @@ bool IsGroupBox(HWND hwnd) {
            (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
+bool IsAutoRadioButton(HWND hwnd) {
+    wchar_t cls[16];
+    return ::GetClassNameW(hwnd, cls, 16) && ::lstrcmpiW(cls, WC_BUTTONW) == 0 &&
+           (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+}
+
 bool IsTree(HWND hwnd) {
     wchar_t cls[32];
     return ::GetClassNameW(hwnd, cls, 32) && ::lstrcmpiW(cls, WC_TREEVIEWW) == 0;
@@ -489,6 +495,12 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         default:
             break;
     }
+    // The release that checks an automatic radio button unchecks the others of its group, walking the group
+    // from the button itself among the visible controls: with its redrawing off the button is not among
+    // them, and the walk never comes back to where it started. The release passes with the button visible;
+    // the state and check changes it sends the button itself are still drawn quietly.
+    if ((msg == WM_LBUTTONUP || msg == WM_KEYUP) && IsAutoRadioButton(hwnd))
+        return Default();
     const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
     if (RedrawnQuietly(msg) && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) &&
         !(framework && framework->DrawsOnlyWhenPainting(msg))) {

@@ -96,7 +96,7 @@ bool CToolTipCtrl::Create(HWND parent, DWORD style) {
 
 bool CToolTipCtrl::AddTool(HWND tool, const wchar_t* text, UINT_PTR id) const {
     TTTOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.uFlags = TTF_SUBCLASS;
     ti.hwnd = tool;
     ti.uId = id;
@@ -107,7 +107,7 @@ bool CToolTipCtrl::AddTool(HWND tool, const wchar_t* text, UINT_PTR id) const {
 
 void CToolTipCtrl::UpdateTipText(const std::wstring& text, HWND tool, UINT_PTR id) const {
     TTTOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
     ti.hwnd = tool;
     ti.uId = id;
     ti.lpszText = const_cast<wchar_t*>(text.c_str());

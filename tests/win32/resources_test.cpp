@@ -694,19 +694,22 @@ TEST_F(ResourcesTest, IconHoldsTrue16And32And48PixelImagesWithAlpha) {
     }
 }
 
-TEST_F(ResourcesTest, ManifestAsksForCommonControls6AndTheyAreActive) {
+TEST_F(ResourcesTest, ManifestKeepsTheClassicControlsAndLeavesScalingToTheSystem) {
     const std::string_view manifest = ResourceBytes(CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
     ASSERT_FALSE(manifest.empty());
-    EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string_view::npos);
-    EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string_view::npos);
+    EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string_view::npos);
+    EXPECT_NE(
+        manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">false"),
+        std::string_view::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string_view::npos);
 
-    // Only the version 6 button answers BCM_GETIDEALSIZE (Wine's DllGetVersion says 5.81 for both).
+    // Only the version 6 button answers BCM_GETIDEALSIZE (Wine's DllGetVersion says 5.81 for both): the
+    // tests run with the program's manifest, so their buttons are the classic ones the panel gets.
     HWND button = ::CreateWindowExW(0, L"Button", L"Sidecar", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr,
                                     nullptr, Module(), nullptr);
     ASSERT_NE(button, nullptr);
     SIZE ideal{};
-    EXPECT_TRUE(::SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
-    EXPECT_GT(ideal.cx, 0);
+    EXPECT_FALSE(::SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
     ::DestroyWindow(button);
 }
 
