@@ -24,6 +24,8 @@ SIDECAR_MESSAGE_MAP(CSidecarDlg, CDialog,
                     M::CommandRange<&CSidecarDlg::OnButtonCode>(IDC_AEC_DOWN, IDC_AEC_DOWN),
                     M::Notify<&CSidecarDlg::OnTreeSelChanged>(IDC_TREE, TVN_SELCHANGEDW),
                     M::Notify<&CSidecarDlg::OnTreeSelChanged>(IDC_TREE, TVN_SELCHANGEDA),
+                    M::Notify<&CSidecarDlg::OnTreeDeleteItem>(IDC_TREE, TVN_DELETEITEMW),
+                    M::Notify<&CSidecarDlg::OnTreeDeleteItem>(IDC_TREE, TVN_DELETEITEMA),
                     M::Command<&CSidecarDlg::ToggleDevice>(IDC_DEVICE),
                     M::Command<&CSidecarDlg::OnLampE>(IDC_LAMP_E), M::Event<&CSidecarDlg::OnPaint>(WM_PAINT),
                     M::Message<&CSidecarDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
@@ -386,6 +388,13 @@ void CSidecarDlg::OnTreeSelChanged(NMHDR* hdr, LRESULT*) {
     SendToHost(wire::CDC_TREE_SELECTED, static_cast<DWORD>(bytes.size()), bytes.data());
 }
 
+// Whatever deletes a row, the index lets go of it.
+void CSidecarDlg::OnTreeDeleteItem(NMHDR* hdr, LRESULT*) {
+    // The W and A forms of the notification share the layout up to the old item's handle.
+    const auto* nm = reinterpret_cast<const NMTREEVIEWW*>(hdr);
+    m_treeRows.Remove(reinterpret_cast<panel::CTreeRows::Row>(nm->itemOld.hItem));
+}
+
 // ---- Console commands ----------------------------------------------------------------------------------
 
 LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
@@ -511,6 +520,7 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
         case 1: {
             HTREEITEM item = m_tree.InsertItem(cmd.text, panel::kExamImage, panel::kExamImage, TVI_ROOT);
             m_tree.SetItemData(item, cmd.itemData);
+            m_treeRows.Add(cmd.itemData, reinterpret_cast<panel::CTreeRows::Row>(item));
             m_hExamItem = item;
             break;
         }
@@ -519,19 +529,20 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             HTREEITEM parent = m_hExamItem ? m_hExamItem : TVI_ROOT;
             HTREEITEM item = m_tree.InsertItem(cmd.text, image, image, parent);
             m_tree.SetItemData(item, cmd.itemData);
+            m_treeRows.Add(cmd.itemData, reinterpret_cast<panel::CTreeRows::Row>(item));
             if (m_hExamItem)
                 m_tree.Expand(m_hExamItem, TVE_EXPAND);
             break;
         }
         case 3:
-            if (HTREEITEM item = FindItemByData(m_tree.GetRootItem(), cmd.itemData)) {
+            if (HTREEITEM item = FindItemByData(cmd.itemData)) {
                 m_tree.SelectItem(item);
                 m_tree.Invalidate(TRUE);
             }
             break;
         case 4:
         case 5:
-            if (HTREEITEM item = FindItemByData(m_tree.GetRootItem(), cmd.itemData)) {
+            if (HTREEITEM item = FindItemByData(cmd.itemData)) {
                 bool done = cmd.op == 4;
                 std::wstring text = m_tree.GetItemText(item);
                 int image = done ? panel::kDoneImage : panel::kPendingImage;
@@ -543,6 +554,7 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             break;
         default:
             m_tree.DeleteAllItems();
+            m_treeRows.Clear();  // the deleted rows have left it one by one already
             // The remembered exam row is gone with the others: protocol rows that arrive before the next
             // exam row go to the top level instead of under a deleted row.
             m_hExamItem = nullptr;
@@ -550,16 +562,16 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
     }
 }
 
-HTREEITEM CSidecarDlg::FindItemByData(HTREEITEM item, LPARAM data) const {
-    for (; item; item = m_tree.GetNextSiblingItem(item)) {
-        if (m_tree.GetItemData(item) == data) {
-            m_tree.EnsureVisible(item);
-            return item;
-        }
-        if (HTREEITEM found = FindItemByData(m_tree.GetChildItem(item), data))
-            return found;
-    }
-    return nullptr;
+// The first row in depth-first order with the console's item data, scrolled into view. The rows' index
+// answers it: rows are only ever appended, so the first one added with the data is the first one a walk
+// of the tree meets (see CTreeRows).
+HTREEITEM CSidecarDlg::FindItemByData(std::int32_t data) {
+    std::optional<panel::CTreeRows::Row> row = m_treeRows.Find(data);
+    if (!row)
+        return nullptr;
+    auto item = reinterpret_cast<HTREEITEM>(*row);
+    m_tree.EnsureVisible(item);
+    return item;
 }
 
 // ---- Lamps, views, timer, painting ---------------------------------------------------------------------

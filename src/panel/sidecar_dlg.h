@@ -8,6 +8,7 @@
 #include "controls/skinned_button.h"
 #include "controls/styled_static.h"
 #include "link/records.h"
+#include "panel/tree_rows.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 
@@ -49,6 +50,7 @@ class CSidecarDlg : public CDialog {
     int m_nRequestedSize = 2;
     int m_nControlMode = 2;
     HTREEITEM m_hExamItem = nullptr;
+    panel::CTreeRows m_treeRows;  // the tree's rows by the console's item data
     int m_nAecField[3] = {0, 0, 0};
     BOOL m_bDeviceShown = FALSE;
     int m_nShownSize = 2;
@@ -75,13 +77,14 @@ class CSidecarDlg : public CDialog {
     void ApplyPatient(const wire::PatientInfo& info);
     void ApplyExposure(const wire::ExposureState& state);
     void ApplyTreeCommand(const wire::TreeCommand& cmd);
-    HTREEITEM FindItemByData(HTREEITEM item, LPARAM data) const;
+    HTREEITEM FindItemByData(std::int32_t data);
 
     // Operator presses and window events.
     void OnButtonCode(UINT id);
     void OnPatientSize(UINT id);
     void OnLampE() {}
     void OnTreeSelChanged(NMHDR* hdr, LRESULT* result);
+    void OnTreeDeleteItem(NMHDR* hdr, LRESULT* result);
     void OnTimer(UINT_PTR id);
     void OnPaint();
     void OnDestroy();

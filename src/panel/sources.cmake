@@ -1,5 +1,6 @@
 list(APPEND SIDECAR_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/panel_rules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tree_rows.cpp
 )
 list(APPEND SIDECAR_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/sidecar_dlg.cpp
