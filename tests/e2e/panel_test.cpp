@@ -352,6 +352,19 @@ TEST_F(PanelTest, TreeMirrorsTheConsoleAndReportsEverySelectionChange) {
     EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:Orphan:R"}));
     SendTree(-1, 0);
     EXPECT_TRUE(m_run.TreeRows(IDC_TREE).empty());
+
+    // Rows sent with the same data: the first in the tree's order is the one marked; after a clear, the
+    // rows sent since are, and none of the deleted ones.
+    SendTree(1, 400, L"Knee");
+    SendTree(2, 401, L"AP:R");
+    SendTree(2, 401, L"AP again:R");
+    SendTree(4, 401);
+    EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:Knee", L"1:AP:Y", L"1:AP again:R"}));
+    SendTree(6, 0);
+    SendTree(2, 401, L"New:R");
+    SendTree(4, 401);
+    SendTree(4, 400);  // the exam row went with the clear
+    EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:New:Y"}));
 }
 
 TEST_F(PanelTest, LampsFollowTheConsole) {
