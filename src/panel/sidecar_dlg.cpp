@@ -518,18 +518,13 @@ void CSidecarDlg::SetPatientSizeShown(int size) {
 void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
     switch (cmd.op) {
         case 1: {
-            HTREEITEM item = m_tree.InsertItem(cmd.text, panel::kExamImage, panel::kExamImage, TVI_ROOT);
-            m_tree.SetItemData(item, cmd.itemData);
-            m_treeRows.Add(cmd.itemData, reinterpret_cast<panel::CTreeRows::Row>(item));
-            m_hExamItem = item;
+            m_hExamItem = InsertRow(cmd, panel::kExamImage, TVI_ROOT);
             break;
         }
         case 2: {
             int image = panel::ProtocolImage(cmd.text);
             HTREEITEM parent = m_hExamItem ? m_hExamItem : TVI_ROOT;
-            HTREEITEM item = m_tree.InsertItem(cmd.text, image, image, parent);
-            m_tree.SetItemData(item, cmd.itemData);
-            m_treeRows.Add(cmd.itemData, reinterpret_cast<panel::CTreeRows::Row>(item));
+            InsertRow(cmd, image, parent);
             if (m_hExamItem)
                 m_tree.Expand(m_hExamItem, TVE_EXPAND);
             break;
@@ -560,6 +555,14 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             m_hExamItem = nullptr;
             break;
     }
+}
+
+// A row at the end of `parent`, with the command's text and item data, known to the rows' index.
+HTREEITEM CSidecarDlg::InsertRow(const wire::TreeCommand& cmd, int image, HTREEITEM parent) {
+    HTREEITEM item = m_tree.InsertItem(cmd.text, image, image, parent);
+    m_tree.SetItemData(item, cmd.itemData);
+    m_treeRows.Add(cmd.itemData, reinterpret_cast<panel::CTreeRows::Row>(item));
+    return item;
 }
 
 // The first row in depth-first order with the console's item data, scrolled into view. The rows' index

@@ -77,6 +77,7 @@ class CSidecarDlg : public CDialog {
     void ApplyPatient(const wire::PatientInfo& info);
     void ApplyExposure(const wire::ExposureState& state);
     void ApplyTreeCommand(const wire::TreeCommand& cmd);
+    HTREEITEM InsertRow(const wire::TreeCommand& cmd, int image, HTREEITEM parent);
     HTREEITEM FindItemByData(std::int32_t data);
 
     // Operator presses and window events.

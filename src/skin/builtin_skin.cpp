@@ -61,16 +61,15 @@ bool IsDialog(HWND hwnd) {
     return ::GetClassNameW(hwnd, cls, 16) && ::lstrcmpW(cls, L"#32770") == 0;
 }
 
-bool IsGroupBox(HWND hwnd) {
+// Whether hwnd is a button of the given kind (BS_GROUPBOX, BS_AUTORADIOBUTTON, ...).
+bool IsButtonOfType(HWND hwnd, LONG type) {
     wchar_t cls[16];
     return ::GetClassNameW(hwnd, cls, 16) && ::lstrcmpiW(cls, WC_BUTTONW) == 0 &&
-           (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+           (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == type;
 }
 
-bool IsAutoRadioButton(HWND hwnd) {
-    wchar_t cls[16];
-    return ::GetClassNameW(hwnd, cls, 16) && ::lstrcmpiW(cls, WC_BUTTONW) == 0 &&
-           (::GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+bool IsGroupBox(HWND hwnd) {
+    return IsButtonOfType(hwnd, BS_GROUPBOX);
 }
 
 bool IsTree(HWND hwnd) {
@@ -499,7 +498,7 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     // from the button itself among the visible controls: with its redrawing off the button is not among
     // them, and the walk never comes back to where it started. The release passes with the button visible;
     // the state and check changes it sends the button itself are still drawn quietly.
-    if ((msg == WM_LBUTTONUP || msg == WM_KEYUP) && IsAutoRadioButton(hwnd))
+    if ((msg == WM_LBUTTONUP || msg == WM_KEYUP) && IsButtonOfType(hwnd, BS_AUTORADIOBUTTON))
         return Default();
     const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
     if (RedrawnQuietly(msg) && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) &&
