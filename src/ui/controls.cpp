@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include <cstring>
+
 HTREEITEM CTreeCtrl::InsertItem(const std::wstring& text, int image, int selectedImage, HTREEITEM parent,
                                 HTREEITEM after) const {
     TVINSERTSTRUCTW ins{};
@@ -18,6 +20,28 @@ BOOL CTreeCtrl::SetItemData(HTREEITEM item, LPARAM data) const {
     tv.hItem = item;
     tv.lParam = data;
     return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+}
+
+bool CTreeCtrl::IsRowInView(HTREEITEM item) const {
+    if (!item || (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_HSCROLL))
+        return false;
+    // TVM_GETITEMRECT takes the row in the rectangle and fails for a row under a collapsed parent.
+    RECT row{};
+    static_assert(sizeof(row) >= sizeof(item));
+    std::memcpy(&row, &item, sizeof(item));
+    if (!SendMessage(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
+        return false;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    // The control scrolls once a row's last line reaches the client's bottom edge; stopping one line short
+    // of it keeps the test on the safe side of both inclusive and exclusive row bottoms.
+    return row.top >= 0 && row.bottom < client.bottom;
+}
+
+BOOL CTreeCtrl::EnsureVisible(HTREEITEM item) const {
+    if (IsRowInView(item))
+        return FALSE;
+    return static_cast<BOOL>(SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item)));
 }
 
 LPARAM CTreeCtrl::GetItemData(HTREEITEM item) const {

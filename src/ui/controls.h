@@ -48,9 +48,12 @@ class CTreeCtrl : public CWnd {
     BOOL Expand(HTREEITEM item, UINT code) const {
         return static_cast<BOOL>(SendMessage(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)));
     }
-    BOOL EnsureVisible(HTREEITEM item) const {
-        return static_cast<BOOL>(SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item)));
-    }
+    // Scrolls and expands so the row is in view; FALSE when nothing scrolled. A row already wholly in view
+    // is left alone (see IsRowInView).
+    BOOL EnsureVisible(HTREEITEM item) const;
+    // Whether the row lies wholly inside the client area, in a tree without a horizontal scroll bar: the
+    // one case where TVM_ENSUREVISIBLE has nothing to do, yet still measures the font to find that out.
+    bool IsRowInView(HTREEITEM item) const;
     BOOL DeleteAllItems() const {
         return static_cast<BOOL>(SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
     }

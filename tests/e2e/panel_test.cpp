@@ -367,6 +367,49 @@ TEST_F(PanelTest, TreeMirrorsTheConsoleAndReportsEverySelectionChange) {
     EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:New:Y"}));
 }
 
+// A marked or selected row is brought into view when it is out of it, and a row already in view leaves the
+// tree where it is.
+TEST_F(PanelTest, MarkedRowsAreScrolledIntoViewOnlyWhenOutOfIt) {
+    StartPanel();
+    SendTree(1, 500, L"Spine");
+    for (int i = 1; i <= 40; ++i)
+        SendTree(2, 500 + i, L"View " + std::to_wstring(i) + L":R");
+    const std::vector<TreeRow> rows = m_run.TreeRows(IDC_TREE);
+    ASSERT_EQ(rows.size(), 41u);
+    HWND tree = m_run.Control(IDC_TREE);
+    auto ask = [&](UINT msg, WPARAM wp) {
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(::SendMessageTimeoutW(tree, msg, wp, 0, SMTO_NORMAL, 5000, &result));
+        return result;
+    };
+    auto firstVisible = [&] {
+        auto item = reinterpret_cast<HTREEITEM>(ask(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE));
+        auto at = std::find_if(rows.begin(), rows.end(), [&](const TreeRow& r) { return r.item == item; });
+        return static_cast<int>(at - rows.begin());
+    };
+    const int inView = static_cast<int>(ask(TVM_GETVISIBLECOUNT, 0));
+    ASSERT_GT(inView, 2);
+    ASSERT_LT(inView, 40);  // the last rows start out of view
+    ASSERT_EQ(firstVisible(), 0);
+
+    SendTree(4, 540);  // the last row
+    int first = firstVisible();
+    EXPECT_GT(first, 0);
+    EXPECT_LE(first, 40);
+    EXPECT_LT(40, first + inView);
+
+    SendTree(5, 501);  // back to the first protocol row
+    first = firstVisible();
+    EXPECT_LE(first, 1);
+
+    const int stays = firstVisible();
+    SendTree(4, 500 + stays + inView - 2);  // in view already
+    SendTree(3, 500 + stays + 1);
+    EXPECT_EQ(firstVisible(), stays);
+    EXPECT_EQ(TreeTexts()[static_cast<std::size_t>(stays + inView - 2)],
+              L"1:View " + std::to_wstring(stays + inView - 2) + L":Y");
+}
+
 TEST_F(PanelTest, LampsFollowTheConsole) {
     StartPanel();
     SendLamps(0, 1, -1);
