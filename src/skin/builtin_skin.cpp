@@ -72,6 +72,15 @@ bool IsGroupBox(HWND hwnd) {
     return IsButtonOfType(hwnd, BS_GROUPBOX);
 }
 
+// Whether the window's frame, caption or scroll bars take any room outside its client area.
+bool HasNonClientArea(HWND hwnd) {
+    RECT window{};
+    RECT client{};
+    if (!::GetWindowRect(hwnd, &window) || !::GetClientRect(hwnd, &client))
+        return true;
+    return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
+}
+
 bool IsTree(HWND hwnd) {
     wchar_t cls[32];
     return ::GetClassNameW(hwnd, cls, 32) && ::lstrcmpiW(cls, WC_TREEVIEWW) == 0;
@@ -486,6 +495,12 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers the whole client area (a group box, only its frame)
+        case WM_NCPAINT:
+            // A control without a frame has nothing outside its client area, yet the default handling still
+            // takes a window DC (two visible-region requests to the window server) for every paint.
+            if (!HasNonClientArea(hwnd))
+                return 0;
+            break;
         case WM_SETTEXT:
             // Consoles resend values that have not changed: the same text again costs no painting.
             if (lParam && SameText(hwnd, reinterpret_cast<const wchar_t*>(lParam)))

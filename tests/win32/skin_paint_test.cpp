@@ -479,6 +479,35 @@ TEST_F(SkinPaint, StaticsTakeTheLookImagesStayPlain) {
     EXPECT_EQ(GetSkinElement(image), L"btn");
 }
 
+// The engine leaves out the default frame painting only for windows that have no frame: a skinned control
+// with a border still gets its border back when the frame is repainted, and its face inside it.
+TEST_F(SkinPaint, SkinnedControlsWithABorderStillPaintTheirFrame) {
+    HWND framed = Make(WC_STATICW, L"", SS_LEFT | WS_BORDER, 10, 10, 150, 30);
+    HWND bare = Make(WC_STATICW, L"", SS_LEFT, 10, 60, 150, 30);
+    m_skin.Apply(framed, L"btn");
+    m_skin.Apply(bare, L"btn");
+    Pump();
+    constexpr COLORREF kStain = RGB(0xFF, 0x00, 0xFF);
+    for (HWND hwnd : {framed, bare}) {
+        RECT rc{};
+        ::GetWindowRect(hwnd, &rc);
+        const RECT whole{0, 0, rc.right - rc.left, rc.bottom - rc.top};
+        HDC dc = ::GetWindowDC(hwnd);
+        CBrush stain(::CreateSolidBrush(kStain));
+        ::FillRect(dc, &whole, stain.Get());
+        ::ReleaseDC(hwnd, dc);
+        ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    }
+    const CPixels f = ScreenWithFrame(framed);
+    ASSERT_EQ(f.w, 150);
+    EXPECT_NE(f.At(0, 15), kStain) << "the border is painted again";
+    EXPECT_NE(f.At(149, 15), kStain);
+    EXPECT_EQ(f.At(75, 15), kFace);
+    const CPixels b = ScreenWithFrame(bare);
+    EXPECT_EQ(b.At(0, 15), kEdge);
+    EXPECT_EQ(b.At(75, 15), kFace);
+}
+
 TEST_F(SkinPaint, TheDialogItsStaticsGroupBoxesAndTreeFollowTheSkinsSections) {
     HWND label = Make(WC_STATICW, L"ID", SS_LEFT, 10, 10, 80, 24, 200);
     HWND group = Make(WC_BUTTONW, L"  Patient  ", BS_GROUPBOX, 10, 40, 200, 120, 201);
