@@ -250,10 +250,18 @@ void CSidecarDlg::CreateStandPanel() {
 
 void CSidecarDlg::LayoutPanel() {
     ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+    // Before the panel is first shown nothing of it is on the screen, and showing it paints it whole: the
+    // controls then move without repaints and without the erasing of the panel behind each one (every
+    // erase is another request to the window server).
+    const UINT flags =
+        SWP_NOZORDER | SWP_NOACTIVATE | (::IsWindowVisible(m_hWnd) ? 0U : SWP_NOREDRAW | SWP_DEFERERASE);
+    auto place = [flags](HWND hwnd, const panel::CPlace& p) {
+        ::SetWindowPos(hwnd, nullptr, p.x, p.y, p.cx, p.cy, flags);
+    };
     for (int id : {IDC_SPARE_GROUP_B, IDC_SPARE_GROUP_A})
         ::ShowWindow(Item(id), SW_HIDE);
     for (const panel::CPlace& p : panel::ControlLayout())
-        ::MoveWindow(Item(p.id), p.x, p.y, p.cx, p.cy, TRUE);
+        place(Item(p.id), p);
 
     ::SetWindowTextW(Item(IDC_MAS_LABEL), L"mAs");
     for (int id : {IDC_KVP_DOWN, IDC_MA_DOWN, IDC_MAS_DOWN, IDC_TIME_DOWN, IDC_AEC_DOWN}) {
@@ -265,16 +273,11 @@ void CSidecarDlg::LayoutPanel() {
     for (int id : {IDC_AEC_LEFT, IDC_AEC_CENTER, IDC_AEC_RIGHT})
         ::SetWindowTextW(Item(id), L"");
 
-    panel::CPlace tree = panel::TreePlace(m_pCeilingDlg != nullptr);
-    ::MoveWindow(Item(IDC_TREE), tree.x, tree.y, tree.cx, tree.cy, TRUE);
-    if (m_pCeilingDlg) {
-        panel::CPlace p = panel::CeilingPanelPlace();
-        m_pCeilingDlg->MoveWindow(p.x, p.y, p.cx, p.cy, TRUE);
-    }
-    if (m_pStandSdkDlg) {
-        panel::CPlace p = panel::SdkPanelPlace();
-        m_pStandSdkDlg->MoveWindow(p.x, p.y, p.cx, p.cy, TRUE);
-    }
+    place(Item(IDC_TREE), panel::TreePlace(m_pCeilingDlg != nullptr));
+    if (m_pCeilingDlg)
+        place(m_pCeilingDlg->m_hWnd, panel::CeilingPanelPlace());
+    if (m_pStandSdkDlg)
+        place(m_pStandSdkDlg->m_hWnd, panel::SdkPanelPlace());
 }
 
 void CSidecarDlg::ShowLogo() {

@@ -516,11 +516,14 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if ((msg == WM_LBUTTONUP || msg == WM_KEYUP) && IsButtonOfType(hwnd, BS_AUTORADIOBUTTON))
         return Default();
     const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
-    if (RedrawnQuietly(msg) && (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) &&
+    if (RedrawnQuietly(msg) && ::IsWindowVisible(hwnd) &&
         !(framework && framework->DrawsOnlyWhenPainting(msg))) {
         // Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
         // themselves; it is the window manager's own switch, so nothing else about the window changes. A
-        // message sent while it is off (focus during a click) passes straight through.
+        // message sent while it is off (focus during a click) passes straight through. A control that is not
+        // visible itself or inside a hidden window (a dialog being set up, the panel behind the review)
+        // draws nothing of its own, and its window is painted whole when it is shown: it needs no switch,
+        // which costs several requests to the window server each way.
         ::DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
         LRESULT result = Default();
         if (::IsWindow(hwnd)) {

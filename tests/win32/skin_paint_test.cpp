@@ -661,6 +661,34 @@ TEST_F(SkinPaint, StateChangesOnScreenNeverLeaveThePlainDrawingBehind) {
     EXPECT_STREQ(text, L"WWWWWX");
 }
 
+TEST_F(SkinPaint, ChangesWhileTheDialogIsHiddenAreShownSkinnedWhenItComesBack) {
+    // A control of a hidden dialog draws nothing of its own, so its changes pass without switching its
+    // redrawing off; showing the dialog paints the latest state in the skin's look.
+    HWND hwnd = Button(L"");
+    m_skin.Apply(hwnd, L"btn");
+    ::UpdateWindow(m_hDialog);
+    ::UpdateWindow(hwnd);
+    ASSERT_EQ(Screen(hwnd).At(60, 20), kFace);
+
+    ::ShowWindow(m_hDialog, SW_HIDE);
+    ::SetWindowTextW(hwnd, L"WWWWWW");
+    ::SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
+    EXPECT_TRUE(::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE);
+    wchar_t text[16] = {};
+    ::GetWindowTextW(hwnd, text, 16);
+    EXPECT_STREQ(text, L"WWWWWW");
+    EXPECT_EQ(::SendMessageW(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED);
+
+    ::ShowWindow(m_hDialog, SW_SHOW);
+    ::UpdateWindow(m_hDialog);
+    ::UpdateWindow(hwnd);
+    const CPixels shown = Screen(hwnd);
+    EXPECT_EQ(shown.At(60, 3), kPressed);
+    EXPECT_GT(shown.Count(kInk), 30) << "the new text";
+    EXPECT_EQ(shown, Print(hwnd)) << "on screen as the skin paints it";
+}
+
 TEST_F(SkinPaint, RepeatedAppliesAndRepaintsCreateNoGdiObjectsOrAtoms) {
     HWND buttons[3] = {Button(L"1"), Button(L"2", 10, 60), Button(L"", 10, 110, 46, 46)};
     HWND check = Make(WC_BUTTONW, L"x", BS_AUTOCHECKBOX, 150, 10, 120, 30, 300);
