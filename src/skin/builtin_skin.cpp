@@ -202,6 +202,11 @@ bool RedrawnQuietly(UINT msg) {
     }
 }
 
+// The messages an owner-drawn push button answers as the push button it is.
+bool AnsweredAsPushButton(UINT msg) {
+    return msg == WM_GETDLGCODE || msg == BM_SETSTYLE || msg == WM_LBUTTONDBLCLK;
+}
+
 bool SameText(HWND hwnd, const wchar_t* text) {
     const int n = ::GetWindowTextLengthW(hwnd);
     if (n != ::lstrlenW(text))
@@ -296,6 +301,7 @@ void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) {
     hooked.pLook = pLook;
     if (bChanged)
         CRedrawBatch::Invalidate(hwnd);
+    UpdateOwnerDraw(hwnd);
 
     HWND parent = ::GetParent(hwnd);
     if (m_pDialogLook && parent && IsDialog(parent) && OwnedByThisThread(parent))
@@ -321,6 +327,73 @@ void CBuiltinSkin::ReleaseAtoms() {
     for (const auto& [name, atom] : m_mapAtoms)
         ::GlobalDeleteAtom(atom);
     m_mapAtoms.clear();
+}
+
+// A push button the engine draws is owner-drawn for as long as it does: the button then leaves every drawing
+// outside WM_PAINT (a press, the focus, a new text or enabled state) to its parent's WM_DRAWITEM, which the
+// engine answers by invalidating the button, so none of its changes needs its redrawing switched off (each
+// switch costs several requests to the window server both ways, inside the operator's press). Its push
+// button type is kept here and answered to the dialog manager (WM_GETDLGCODE, BM_SETSTYLE), so the default
+// button and the Enter key work as before; the type comes back when the engine lets the button go or gives
+// it an element without a look.
+void CBuiltinSkin::UpdateOwnerDraw(HWND hwnd) {
+    auto it = m_mapHooked.find(hwnd);
+    if (it == m_mapHooked.end())
+        return;
+    CHooked& hooked = it->second;
+    const bool bWanted = hooked.bElement && hooked.pLook;
+    if (hooked.bOwnerDrawn) {
+        if (!bWanted)
+            RestoreButtonType(hwnd, hooked);
+        return;
+    }
+    const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
+    const LONG type = style & BS_TYPEMASK;
+    if (!bWanted || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) ||
+        ClassifySkinTarget(hwnd) != CSkinKind::kPushButton)
+        return;
+    // The parent must be ours to hear its WM_DRAWITEM; otherwise the button keeps its type and the switch.
+    HWND parent = ::GetParent(hwnd);
+    if (!parent || !OwnedByThisThread(parent) || !Hook(parent))
+        return;
+    it = m_mapHooked.find(hwnd);  // hooking the parent may have moved the entries
+    it->second.bOwnerDrawn = true;
+    it->second.nPushType = type;
+    ::SetWindowLongW(hwnd, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
+}
+
+void CBuiltinSkin::RestoreButtonType(HWND hwnd, CHooked& hooked) {
+    if (!hooked.bOwnerDrawn)
+        return;
+    hooked.bOwnerDrawn = false;
+    const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
+    if ((style & BS_TYPEMASK) == BS_OWNERDRAW)
+        ::SetWindowLongW(hwnd, GWL_STYLE, (style & ~BS_TYPEMASK) | hooked.nPushType);
+}
+
+LRESULT CBuiltinSkin::OnOwnerDrawnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                          WNDPROC previous) {
+    CHooked& hooked = m_mapHooked[hwnd];
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return DLGC_BUTTON |
+                   (hooked.nPushType == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        case BM_SETSTYLE: {
+            const LONG type = static_cast<LONG>(wParam & BS_TYPEMASK);
+            if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+                hooked.nPushType = type;  // the dialog manager moving the default button
+                return ::CallWindowProcW(previous, hwnd, msg, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, lParam);
+            }
+            hooked.bOwnerDrawn = false;  // made another kind of button: it is that from now on
+            return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+        }
+        case WM_LBUTTONDBLCLK:
+            // An owner-drawn button reports the second click of a double click as such; a push button takes
+            // it as another click.
+            return ::CallWindowProcW(previous, hwnd, WM_LBUTTONDOWN, wParam, lParam);
+        default:
+            return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+    }
 }
 
 bool CBuiltinSkin::Hook(HWND hwnd) {
@@ -385,6 +458,8 @@ void CBuiltinSkin::UnhookAll() {
             continue;
         if (what.bElement)
             ::RemovePropW(hwnd, kSkinElementProperty);
+        CHooked restored = what;
+        RestoreButtonType(hwnd, restored);
         Unhook(hwnd);
         if (what.bTree)
             ColourTree(hwnd, nullptr);
@@ -435,6 +510,21 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return Default();
     const CHooked hooked = it->second;
 
+    if (msg == WM_DRAWITEM) {
+        // An owner-drawn push button of ours asks to be drawn outside WM_PAINT: it is painted skinned with
+        // the next paint cycle instead.
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item && item->CtlType == ODT_BUTTON) {
+            if (auto button = m_mapHooked.find(item->hwndItem);
+                button != m_mapHooked.end() && button->second.bOwnerDrawn) {
+                CRedrawBatch::Invalidate(item->hwndItem);
+                return TRUE;
+            }
+        }
+    }
+    if (hooked.bOwnerDrawn && AnsweredAsPushButton(msg))
+        return OnOwnerDrawnMessage(hwnd, msg, wParam, lParam, previous);
+
     if (hooked.bDialog && m_pDialogLook) {
         switch (msg) {
             case WM_CTLCOLORDLG:
@@ -480,18 +570,19 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (msg == WM_SYSCOLORCHANGE)
         m_faces.Clear();  // the plain look's colours are part of the faces drawn
     const CSkinLook* pLook = PaintLook(hooked);
-    if (!pLook || ClassifySkinTarget(hwnd) == CSkinKind::kPlain)
+    const CSkinKind kind = hooked.bOwnerDrawn ? CSkinKind::kPushButton : ClassifySkinTarget(hwnd);
+    if (!pLook || kind == CSkinKind::kPlain)
         return Default();
 
     switch (msg) {
         case WM_PAINT: {
             CPaintDC dc(hwnd);
             if (dc.Get())
-                PaintSkinned(hwnd, dc.Get(), *pLook, &m_faces);
+                PaintSkinned(hwnd, dc.Get(), *pLook, &m_faces, kind);
             return 0;
         }
         case WM_PRINTCLIENT:
-            PaintSkinned(hwnd, reinterpret_cast<HDC>(wParam), *pLook, &m_faces);
+            PaintSkinned(hwnd, reinterpret_cast<HDC>(wParam), *pLook, &m_faces, kind);
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint covers the whole client area (a group box, only its frame)
@@ -516,7 +607,7 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if ((msg == WM_LBUTTONUP || msg == WM_KEYUP) && IsButtonOfType(hwnd, BS_AUTORADIOBUTTON))
         return Default();
     const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
-    if (RedrawnQuietly(msg) && ::IsWindowVisible(hwnd) &&
+    if (RedrawnQuietly(msg) && !hooked.bOwnerDrawn && ::IsWindowVisible(hwnd) &&
         !(framework && framework->DrawsOnlyWhenPainting(msg))) {
         // Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
         // themselves; it is the window manager's own switch, so nothing else about the window changes. A

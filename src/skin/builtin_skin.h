@@ -51,6 +51,8 @@ class CBuiltinSkin {
         bool bDialog = false;              // a dialog that follows the [dialog] section
         bool bFrame = false;               // a group box of such a dialog
         bool bTree = false;                // a tree view of such a dialog, in the [tree] colours
+        bool bOwnerDrawn = false;          // a push button made owner-drawn while the engine draws it
+        LONG nPushType = BS_PUSHBUTTON;    // then its push button type, as the dialog manager sees it
     };
     struct CSubclass;
     static std::unordered_map<HWND, CSubclass>& Subclasses();
@@ -66,6 +68,9 @@ class CBuiltinSkin {
     void Unhook(HWND hwnd);
     void UnhookAll();
     void ForgetDeadWindows();
+    void UpdateOwnerDraw(HWND hwnd);
+    void RestoreButtonType(HWND hwnd, CHooked& hooked);
+    LRESULT OnOwnerDrawnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous);
 
     std::optional<CSkinFile> m_file;
     const CSkinLook* m_pDialogLook = nullptr;

@@ -376,8 +376,13 @@ CSkinKind ClassifySkinTarget(HWND hwnd) {
     return CSkinKind::kPlain;
 }
 
-void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache) {
-    CTarget t{hwnd, ClassifySkinTarget(hwnd), ::GetWindowLongW(hwnd, GWL_STYLE), {}, WindowText(hwnd)};
+void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache,
+                  std::optional<CSkinKind> kind) {
+    CTarget t{hwnd,
+              kind.value_or(ClassifySkinTarget(hwnd)),
+              ::GetWindowLongW(hwnd, GWL_STYLE),
+              {},
+              WindowText(hwnd)};
     RECT rc{};
     ::GetClientRect(hwnd, &rc);
     t.client = {0, 0, rc.right - rc.left, rc.bottom - rc.top};

@@ -5,6 +5,8 @@
 // double-buffered, or only the frame of a group box.
 #include <windows.h>
 
+#include <optional>
+
 #include "skin/skin_file.h"
 #include "skin/skin_raster.h"
 
@@ -20,6 +22,8 @@ enum class CSkinKind {
 // What kind of skinned drawing a window takes, from its class and current style.
 CSkinKind ClassifySkinTarget(HWND hwnd);
 
-// Draws hwnd's client area into hdc in look. Nothing happens for kPlain windows or an empty client area.
-// Faces come from cache when it holds them (and go into it), or are drawn afresh when cache is null.
-void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache = nullptr);
+// Draws hwnd's client area into hdc in look, as a window of the given kind (by default, of the kind its class
+// and style make it). Nothing happens for kPlain windows or an empty client area. Faces come from cache when
+// it holds them (and go into it), or are drawn afresh when cache is null.
+void PaintSkinned(HWND hwnd, HDC hdc, const CSkinLook& look, CSkinFaceCache* cache = nullptr,
+                  std::optional<CSkinKind> kind = std::nullopt);

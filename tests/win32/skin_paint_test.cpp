@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -438,6 +439,65 @@ TEST_F(SkinPaint, ButtonsKeepTheirTextAndClicks) {
     EXPECT_EQ(Print(hwnd).At(60, 5), kFace) << "released again";
 }
 
+// Clicks per control id, and whether the clicked button was visible while its click was handled.
+std::map<int, int> g_clicksById;
+bool g_bHiddenDuringClick = false;
+INT_PTR CALLBACK ClickRecordingDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+        ++g_clicksById[LOWORD(wp)];
+        if (!::IsWindowVisible(::GetDlgItem(dialog, LOWORD(wp))))
+            g_bHiddenDuringClick = true;
+    }
+    return FALSE;
+}
+
+TEST_F(SkinPaint, SkinnedPushButtonsStayPushButtonsToTheDialogManagerAndTheMouse) {
+    HWND ok = Make(WC_BUTTONW, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 10, 10, 120, 40, 100);
+    HWND other = Make(WC_BUTTONW, L"Other", BS_PUSHBUTTON | WS_TABSTOP, 10, 60, 120, 40, 101);
+    m_skin.Apply(ok, L"btn");
+    m_skin.Apply(other, L"btn");
+    ::SetWindowLongPtrW(m_hDialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(ClickRecordingDialogProc));
+    g_clicksById.clear();
+    g_bHiddenDuringClick = false;
+    auto code = [](HWND h) { return ::SendMessageW(h, WM_GETDLGCODE, 0, 0); };
+    auto enter = [&] {
+        MSG key{m_hDialog, WM_KEYDOWN, VK_RETURN, 0};
+        key.hwnd = ::GetFocus();
+        ::IsDialogMessageW(m_hDialog, &key);
+    };
+
+    EXPECT_EQ(code(ok), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+    EXPECT_EQ(code(other), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+    ::SetFocus(ok);
+    enter();
+    EXPECT_EQ(g_clicksById[100], 1) << "Enter on the focused default button";
+
+    // The dialog manager moves the default button with BM_SETSTYLE; the looks stay the skin's.
+    ::SendMessageW(m_hDialog, DM_SETDEFID, 101, 0);
+    EXPECT_EQ(code(ok), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+    EXPECT_EQ(code(other), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+    ::UpdateWindow(m_hDialog);
+    ::UpdateWindow(ok);
+    ::UpdateWindow(other);
+    EXPECT_EQ(Screen(ok).At(60, 20), kFace);
+    EXPECT_EQ(Screen(other).At(60, 20), kFace);
+
+    // A double click is two clicks, as on a push button; the button stays visible while a click is handled.
+    const LPARAM at = MAKELPARAM(20, 20);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        ::PostMessageW(other, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    Pump();
+    EXPECT_EQ(g_clicksById[101], 2);
+    EXPECT_FALSE(g_bHiddenDuringClick);
+    EXPECT_EQ(Print(other).At(60, 5), kFace) << "released again";
+
+    // Without the skin both are the push buttons the dialog manager left them.
+    ASSERT_FALSE(m_skin.Load(L"no such skin file"));
+    EXPECT_EQ(::GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(::GetWindowLongW(other, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(code(other), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+}
+
 TEST_F(SkinPaint, CheckBoxesDrawTheirCheckStateAndStillCheck) {
     HWND check = Make(WC_BUTTONW, L"Auto Move", BS_AUTOCHECKBOX | WS_TABSTOP, 10, 10, 160, 30);
     HWND radio = Make(WC_BUTTONW, L"One", BS_AUTORADIOBUTTON, 10, 60, 160, 30, 101);
@@ -743,6 +803,7 @@ TEST(SkinEngineLifetime, WindowsGoBackToTheirOwnLookWhenTheEngineGoesOrReloads) 
     const auto treeBack = ::SendMessageW(tree, TVM_GETBKCOLOR, 0, 0);
     const LONG_PTR dialogProc = ::GetWindowLongPtrW(dialog, GWLP_WNDPROC);
     const LONG_PTR buttonProc = ::GetWindowLongPtrW(skinned, GWLP_WNDPROC);
+    const LONG buttonStyle = ::GetWindowLongW(skinned, GWL_STYLE);
     auto expectUntouched = [&](const char* when) {
         EXPECT_EQ(Print(skinned), reference) << when;
         EXPECT_EQ(::GetPropW(skinned, kSkinElementProperty), nullptr) << when;
@@ -750,6 +811,7 @@ TEST(SkinEngineLifetime, WindowsGoBackToTheirOwnLookWhenTheEngineGoesOrReloads) 
         EXPECT_EQ(::SendMessageW(tree, TVM_GETBKCOLOR, 0, 0), treeBack) << when;
         EXPECT_EQ(::GetWindowLongPtrW(dialog, GWLP_WNDPROC), dialogProc) << when;
         EXPECT_EQ(::GetWindowLongPtrW(skinned, GWLP_WNDPROC), buttonProc) << when;
+        EXPECT_EQ(::GetWindowLongW(skinned, GWL_STYLE), buttonStyle) << when;
     };
 
     {
