@@ -4,8 +4,9 @@
 // them in that element's look. A dialog whose control takes a look gets the skin's [dialog] section: its
 // background, the colours of its plain statics, and its group boxes; its tree views take the [tree]
 // section's colours (face, text, border for lines and frame; pressed.face and pressed.text for the selected
-// row). Every window it draws it subclasses; the window goes back to its own drawing when the engine is
-// destroyed or loads another file. UI thread only.
+// row). Every window it draws it subclasses, and a push button it draws is owner-drawn meanwhile (its push
+// button type still answered to the dialog manager); the window goes back to its own drawing and type when
+// the engine is destroyed or loads another file. UI thread only.
 #include <windows.h>
 
 #include <optional>
