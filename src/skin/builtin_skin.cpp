@@ -524,6 +524,10 @@ LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
     if (hooked.bOwnerDrawn && AnsweredAsPushButton(msg))
         return OnOwnerDrawnMessage(hwnd, msg, wParam, lParam, previous);
+    if (hooked.bOwnerDrawn && msg == WM_STYLECHANGED && wParam == static_cast<WPARAM>(GWL_STYLE) && lParam &&
+        (reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew & BS_TYPEMASK) != BS_OWNERDRAW) {
+        it->second.bOwnerDrawn = false;  // given another type behind the engine's back: it is that now
+    }
 
     if (hooked.bDialog && m_pDialogLook) {
         switch (msg) {

@@ -491,6 +491,12 @@ TEST_F(SkinPaint, SkinnedPushButtonsStayPushButtonsToTheDialogManagerAndTheMouse
     EXPECT_FALSE(g_bHiddenDuringClick);
     EXPECT_EQ(Print(other).At(60, 5), kFace) << "released again";
 
+    // Another type given behind the engine's back is that type from then on.
+    HWND box = Make(WC_BUTTONW, L"Box", BS_PUSHBUTTON, 150, 10, 120, 40, 102);
+    m_skin.Apply(box, L"btn");
+    ::SetWindowLongW(box, GWL_STYLE, (::GetWindowLongW(box, GWL_STYLE) & ~BS_TYPEMASK) | BS_AUTOCHECKBOX);
+    EXPECT_EQ(code(box), DLGC_BUTTON);
+
     // Without the skin both are the push buttons the dialog manager left them.
     ASSERT_FALSE(m_skin.Load(L"no such skin file"));
     EXPECT_EQ(::GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
