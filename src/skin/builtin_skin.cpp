@@ -202,6 +202,18 @@ bool RedrawnQuietly(UINT msg) {
     }
 }
 
+// Gives a button another type, keeping the rest of its style.
+void SetButtonType(HWND hwnd, LONG style, LONG type) {
+    ::SetWindowLongW(hwnd, GWL_STYLE, (style & ~BS_TYPEMASK) | type);
+}
+
+// Gives a button the engine made owner-drawn its push button type back, unless it was given another since.
+void RestoreButtonType(HWND hwnd, LONG pushType) {
+    const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
+    if ((style & BS_TYPEMASK) == BS_OWNERDRAW)
+        SetButtonType(hwnd, style, pushType);
+}
+
 // The messages an owner-drawn push button answers as the push button it is.
 bool AnsweredAsPushButton(UINT msg) {
     return msg == WM_GETDLGCODE || msg == BM_SETSTYLE || msg == WM_LBUTTONDBLCLK;
@@ -343,8 +355,10 @@ void CBuiltinSkin::UpdateOwnerDraw(HWND hwnd) {
     CHooked& hooked = it->second;
     const bool bWanted = hooked.bElement && hooked.pLook;
     if (hooked.bOwnerDrawn) {
-        if (!bWanted)
-            RestoreButtonType(hwnd, hooked);
+        if (!bWanted) {
+            hooked.bOwnerDrawn = false;
+            RestoreButtonType(hwnd, hooked.nPushType);
+        }
         return;
     }
     const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
@@ -359,16 +373,7 @@ void CBuiltinSkin::UpdateOwnerDraw(HWND hwnd) {
     it = m_mapHooked.find(hwnd);  // hooking the parent may have moved the entries
     it->second.bOwnerDrawn = true;
     it->second.nPushType = type;
-    ::SetWindowLongW(hwnd, GWL_STYLE, (style & ~BS_TYPEMASK) | BS_OWNERDRAW);
-}
-
-void CBuiltinSkin::RestoreButtonType(HWND hwnd, CHooked& hooked) {
-    if (!hooked.bOwnerDrawn)
-        return;
-    hooked.bOwnerDrawn = false;
-    const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
-    if ((style & BS_TYPEMASK) == BS_OWNERDRAW)
-        ::SetWindowLongW(hwnd, GWL_STYLE, (style & ~BS_TYPEMASK) | hooked.nPushType);
+    SetButtonType(hwnd, style, BS_OWNERDRAW);
 }
 
 LRESULT CBuiltinSkin::OnOwnerDrawnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -458,8 +463,8 @@ void CBuiltinSkin::UnhookAll() {
             continue;
         if (what.bElement)
             ::RemovePropW(hwnd, kSkinElementProperty);
-        CHooked restored = what;
-        RestoreButtonType(hwnd, restored);
+        if (what.bOwnerDrawn)
+            RestoreButtonType(hwnd, what.nPushType);
         Unhook(hwnd);
         if (what.bTree)
             ColourTree(hwnd, nullptr);

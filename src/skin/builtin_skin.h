@@ -70,7 +70,6 @@ class CBuiltinSkin {
     void UnhookAll();
     void ForgetDeadWindows();
     void UpdateOwnerDraw(HWND hwnd);
-    void RestoreButtonType(HWND hwnd, CHooked& hooked);
     LRESULT OnOwnerDrawnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous);
 
     std::optional<CSkinFile> m_file;
