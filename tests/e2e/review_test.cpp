@@ -108,13 +108,18 @@ class ReviewTest : public CSidecarCase {
         return nullptr;
     }
 
-    // The picture as shown, once it has been painted as `ready` expects.
+    // The picture as shown, once it has been painted as `ready` expects and has settled: the same pixels in
+    // two shots in a row. The window comes on screen in parts (the dialog, then each control, each flushed
+    // to the display when the painting thread gets to it), so one pixel being right says nothing yet
+    // about the others.
     CShot WaitForPicture(const std::function<bool(const CShot&)>& ready) {
         CShot shot;
+        CShot previous;
         PumpUntil(
             [&] {
+                previous = std::move(shot);
                 shot = ShootClient(ReviewItem(kPicture));
-                return shot.w > 0 && ready(shot);
+                return shot.w > 0 && ready(shot) && shot.w == previous.w && shot.px == previous.px;
             },
             CSidecarRun::kReportTimeoutMs);
         return shot;
@@ -414,7 +419,8 @@ TEST_F(ReviewTest, AMappingExactlyThePicturesSizeIsReadToItsLastByte) {
     ASSERT_TRUE(m_picture.Share(800, 1024, [](int, int y) { return std::uint8_t(y >= 1022 ? 250 : 60); }));
     ShowReview(800, 1024);
     // Centred across, so the middle column of the control shows it.
-    CShot shot = WaitForPicture([](const CShot& s) { return s.Grey(s.w / 2, s.h - 1) == 250; });
+    CShot shot = WaitForPicture(
+        [](const CShot& s) { return s.Grey(s.w / 2, s.h / 2) == 60 && s.Grey(s.w / 2, s.h - 1) == 250; });
     const int x = shot.w / 2;
     EXPECT_EQ(shot.Grey(x, shot.h / 2), 60);
     EXPECT_EQ(shot.Grey(x, shot.h - 1), 250);
