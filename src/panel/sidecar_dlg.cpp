@@ -542,11 +542,13 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
         case 5:
             if (HTREEITEM item = FindItemByData(cmd.itemData)) {
                 bool done = cmd.op == 4;
-                std::wstring text = m_tree.GetItemText(item);
                 int image = done ? panel::kDoneImage : panel::kPendingImage;
-                m_tree.SetItemTextAndImage(
+                m_tree.UpdateItemTextAndImage(
                     item,
-                    done ? panel::ReplaceAll(text, L":R", L":Y") : panel::ReplaceAll(text, L":Y", L":R"),
+                    [done](const std::wstring& text) {
+                        return done ? panel::ReplaceAll(text, L":R", L":Y")
+                                    : panel::ReplaceAll(text, L":Y", L":R");
+                    },
                     image, image);
             }
             break;

@@ -66,6 +66,13 @@ std::wstring CTreeCtrl::GetItemText(HTREEITEM item) const {
 
 BOOL CTreeCtrl::SetItemTextAndImage(HTREEITEM item, const std::wstring& text, int image,
                                     int selectedImage) const {
+    return UpdateItemTextAndImage(
+        item, [&text](const std::wstring&) { return text; }, image, selectedImage);
+}
+
+BOOL CTreeCtrl::UpdateItemTextAndImage(HTREEITEM item,
+                                       const std::function<std::wstring(const std::wstring&)>& makeText,
+                                       int image, int selectedImage) const {
     // What the row already shows is left alone: a new text makes the control measure it again, and any
     // change repaints the row, so a console that marks a row as it already is costs nothing.
     wchar_t buf[1024] = {};
@@ -75,6 +82,7 @@ BOOL CTreeCtrl::SetItemTextAndImage(HTREEITEM item, const std::wstring& text, in
     now.pszText = buf;
     now.cchTextMax = static_cast<int>(std::size(buf));
     const bool known = SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&now)) != 0 && now.pszText;
+    const std::wstring text = makeText(known ? std::wstring(now.pszText) : std::wstring());
 
     TVITEMW tv{};
     tv.hItem = item;

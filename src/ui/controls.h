@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/wnd.h"
@@ -34,6 +35,10 @@ class CTreeCtrl : public CWnd {
     std::wstring GetItemText(HTREEITEM item) const;
     // Text and images in one change (one repaint of the row); only what differs from the row is set.
     BOOL SetItemTextAndImage(HTREEITEM item, const std::wstring& text, int image, int selectedImage) const;
+    // The same, with the new text made from the text the row shows now (read once with its images).
+    BOOL UpdateItemTextAndImage(HTREEITEM item,
+                                const std::function<std::wstring(const std::wstring&)>& makeText, int image,
+                                int selectedImage) const;
     HTREEITEM GetNextItem(HTREEITEM item, UINT code) const {
         return reinterpret_cast<HTREEITEM>(
             SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));

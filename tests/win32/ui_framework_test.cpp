@@ -321,5 +321,18 @@ TEST(TreeRows, SetOnlyWhatDiffersAndLeaveAnUnchangedRowUntouched) {
     ASSERT_TRUE(tree.SetItemTextAndImage(row, L"Chest PA:R", 0, 4));
     EXPECT_EQ(tree.GetItemText(row), L"Chest PA:R");
     EXPECT_EQ(images(), std::make_pair(0, 4));
+
+    // A text made from the one the row shows: the maker is handed the row's text, and a result equal to it
+    // leaves the row alone.
+    settle();
+    std::wstring seen;
+    ASSERT_TRUE(tree.UpdateItemTextAndImage(
+        row, [&](const std::wstring& now) { return seen = now; }, 0, 4));
+    EXPECT_EQ(seen, L"Chest PA:R");
+    EXPECT_FALSE(HasUpdate(hwnd));
+    ASSERT_TRUE(tree.UpdateItemTextAndImage(
+        row, [](const std::wstring& now) { return now + L" 2"; }, 4, 4));
+    EXPECT_EQ(tree.GetItemText(row), L"Chest PA:R 2");
+    EXPECT_EQ(images(), std::make_pair(4, 4));
     dlg.DestroyWindow();
 }
