@@ -578,8 +578,9 @@ TEST(ReviewPicture, AThousandPicturesGoodAndBadKeepTheGdiCountLevel) {
     const long level = GdiLiveObjects();
     for (int i = 1; i <= 1000; ++i) {
         cycle(i);
-        if (i % 4 == 0)
+        if (i % 4 == 0) {
             ASSERT_EQ(GdiLiveObjects(), level) << "after cycle " << i;
+        }
     }
     // A refused picture leaves the control empty; the next good one is layer 0 with the console's values.
     cycle(2);

@@ -116,8 +116,9 @@ TEST(MsgBoxEx, ButtonSetsStandRightToLeftWithLocalisedCaptionsAndPixelGeometry) 
                 EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(b.ButtonWindow(0), WM_GETFONT, 0, 0)),
                           b.ButtonFont());
             }
-            if (shown.size() == 4)
+            if (shown.size() == 4) {
                 EXPECT_EQ(shown.front().rect.left, client.right - 497);
+            }
             RECT icon = RectInClient(b.IconWindow(), b.m_hWnd);
             EXPECT_EQ(icon.left, 30);
             EXPECT_EQ(icon.top, 50);
@@ -154,7 +155,7 @@ TEST(MsgBoxEx, EachButtonReturnsItsIdAndEscapeReturnsCancelEvenWithoutACancelBut
         EXPECT_EQ(result, answer);
     }
     CMsgBoxEx box(nullptr, L"", L"", 4);
-    EXPECT_EQ(RunBox(box, [](CMsgBoxEx& b) { PressKey(::GetFocus(), VK_ESCAPE); }), IDCANCEL);
+    EXPECT_EQ(RunBox(box, [](CMsgBoxEx&) { PressKey(::GetFocus(), VK_ESCAPE); }), IDCANCEL);
     EXPECT_EQ(box.m_hWnd, nullptr) << "the window is gone after the run";
     // The question box beeps as a question and shows the question picture.
     EXPECT_EQ(box.BeepPlayed(), 0x20u);
