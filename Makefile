@@ -5,7 +5,7 @@ NATIVE := build/native
 WIN32 := build/win32
 WINE_RUN := $(ROOT)/tools/wine-run --prefix $(ROOT)/$(WIN32)/wineprefix
 
-.PHONY: setup build build-native build-win32 test test-native test-win32 run bench fuzz soak format clean
+.PHONY: setup build build-native build-win32 test test-native test-win32 run bench fuzz soak format tidy clean
 
 setup:
 	@tools/setup
@@ -45,6 +45,10 @@ fuzz: setup
 
 format:
 	@git ls-files '*.h' '*.cpp' | xargs -r clang-format -i
+
+# clang-tidy over every source of both builds (a few minutes); prints the findings, fails on any.
+tidy: build
+	@tools/tidy
 
 clean:
 	rm -rf build

@@ -290,7 +290,7 @@ int wmain(int argc, wchar_t** argv) {
             ::PostMessageW(kvpUp, WM_LBUTTONDOWN, MK_LBUTTON, at);
             ::PostMessageW(kvpUp, WM_LBUTTONUP, 0, at);
             while (g_reports == before) {
-                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT | QS_SENDMESSAGE);
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT);
                 Pump();
             }
             press.push_back(Now() - t0);

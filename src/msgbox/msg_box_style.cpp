@@ -31,15 +31,15 @@ constexpr CButtonRule kButtonRules[] = {
 // The icon table: the first matching row wins.
 struct CIconRow {
     std::uint32_t mask;
-    const wchar_t* element;
     unsigned bitmapId;
+    const wchar_t* element;
 };
 
 constexpr CIconRow kIconRows[] = {
-    {kIconWarning, L"message_w", IDB_MSG_WARNING},
-    {kIconQuestion, L"message_q", IDB_MSG_QUESTION},
-    {kIconInformation, L"message_i", IDB_MSG_INFO},
-    {kIconError, L"message_x", IDB_MSG_ERROR},
+    {kIconWarning, IDB_MSG_WARNING, L"message_w"},
+    {kIconQuestion, IDB_MSG_QUESTION, L"message_q"},
+    {kIconInformation, IDB_MSG_INFO, L"message_i"},
+    {kIconError, IDB_MSG_ERROR, L"message_x"},
 };
 
 const CIconRow* IconRowOf(std::uint32_t style) {

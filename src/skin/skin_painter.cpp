@@ -317,7 +317,7 @@ void PaintGroupBox(const CTarget& t, HDC hdc, const CSkinLook& look, CSkinFaceCa
                 layout.caption.y + layout.caption.h};
         if (!t.text.empty()) {
             ::DrawTextW(buffer.Get(), t.text.c_str(), static_cast<int>(t.text.size()), &rc,
-                        DT_SINGLELINE | DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
+                        DT_SINGLELINE | DT_END_ELLIPSIS);  // left and top aligned: the defaults
         }
     }
     const int band = std::max({paint.radius, paint.borderWidth, 1}) + 1;

@@ -113,7 +113,7 @@ struct CSkinFaceKey {
 // dozen faces over and over, and copying one is far cheaper than drawing it again.
 class CSkinFaceCache {
   public:
-    explicit CSkinFaceCache(size_t nBudgetPixels = 2 * 1024 * 1024) : m_nBudget(nBudgetPixels) {}
+    explicit CSkinFaceCache(size_t nBudgetPixels = size_t{2} * 1024 * 1024) : m_nBudget(nBudgetPixels) {}
     // The face for key; on a miss draw paints it on a canvas of key.w x key.h filled with key.behind.
     const CSkinCanvas& Get(const CSkinFaceKey& key, const std::function<void(CSkinCanvas&)>& draw);
     void Clear();

@@ -27,8 +27,10 @@ bool CTreeCtrl::IsRowInView(HTREEITEM item) const {
         return false;
     // TVM_GETITEMRECT takes the row in the rectangle and fails for a row under a collapsed parent.
     RECT row{};
+    // NOLINTBEGIN(bugprone-sizeof-expression): the handle itself travels, not what it points to
     static_assert(sizeof(row) >= sizeof(item));
     std::memcpy(&row, &item, sizeof(item));
+    // NOLINTEND(bugprone-sizeof-expression)
     if (!SendMessage(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
         return false;
     RECT client{};

@@ -106,7 +106,7 @@ class ConsoleSimTest : public CSidecarCase {
     // Writes a file into the folder (the panel's program folder unless another is given).
     std::wstring PutFile(const std::wstring& strName, const std::string& bytes,
                          const std::wstring& strFolder = {}) {
-        const std::wstring strPath = (strFolder.empty() ? m_run.Folder() : strFolder) + strName;
+        std::wstring strPath = (strFolder.empty() ? m_run.Folder() : strFolder) + strName;
         std::ofstream file(strPath.c_str(), std::ios::binary);
         file << bytes;
         EXPECT_TRUE(file.good()) << Narrow(strPath);

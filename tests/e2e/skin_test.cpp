@@ -65,6 +65,7 @@ class SkinTest : public CSidecarCase {
         std::vector<HWND> windows{m_run.Panel()};
         ::EnumChildWindows(m_run.Panel(), CollectChild, reinterpret_cast<LPARAM>(&windows));
         std::vector<std::pair<HWND, std::wstring>> out;
+        out.reserve(windows.size());
         for (HWND hwnd : windows)
             out.emplace_back(hwnd, m_run.SkinElement(hwnd));
         return out;

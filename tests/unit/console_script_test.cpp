@@ -663,11 +663,12 @@ TEST(ConsolePictures, TheGeneratedRadiographLooksLikeOne) {
                                                static_cast<std::size_t>(u * picture.width)]);
     };
     auto mean = [&](double u0, double v0, double u1, double v1) {
+        // Samples on a grid of 1/100 of the picture's width and height.
         double sum = 0;
         int n = 0;
-        for (double v = v0; v < v1; v += 0.01)
-            for (double u = u0; u < u1; u += 0.01, ++n)
-                sum += at(u, v);
+        for (int j = 0; v0 + j * 0.01 < v1; ++j)
+            for (int i = 0; u0 + i * 0.01 < u1; ++i, ++n)
+                sum += at(u0 + i * 0.01, v0 + j * 0.01);
         return sum / n;
     };
     const double collimated = mean(0.0, 0.3, 0.015, 0.7);  // the edge that got no dose

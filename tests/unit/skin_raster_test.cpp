@@ -366,7 +366,7 @@ TEST(SkinLayout, GroupBoxCaptionSitsOnTheFrameWhereAligned) {
 }
 
 TEST(SkinFaceCache, DrawsEachFaceOnceAndKeepsTheRecentOnesWithinItsBudget) {
-    CSkinFaceCache cache(3 * 100);  // three 10 x 10 faces
+    CSkinFaceCache cache(std::size_t{3} * 100);  // three 10 x 10 faces
     int draws = 0;
     auto draw = [&](CSkinCanvas& c) {
         ++draws;

@@ -225,6 +225,7 @@ TEST(LayeredBitmapCtrl, LayerCopiesAreDeepAndRegionsTravelAsRegionData) {
     // The source's objects outlive the copy, and the copy's outlive the source.
     long before = GdiLiveObjects();
     {
+        // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): the copy is the subject
         CLayerInfo scoped(src);
         EXPECT_EQ(GdiLiveObjects(), before + 2);
     }

@@ -220,6 +220,7 @@ namespace {
 // in the caller's order.
 class CFakeSkinComponent : public IDispatch, public IClassFactory {
   public:
+    virtual ~CFakeSkinComponent() = default;
     std::vector<std::wstring> m_calls;
     LONG m_nRefs = 0;
 

@@ -594,6 +594,8 @@ TEST_F(SkinPaint, TheDialogItsStaticsGroupBoxesAndTreeFollowTheSkinsSections) {
     EXPECT_EQ(lb.lbColor, kDialogFace);
     brush = reinterpret_cast<HBRUSH>(::SendMessageW(
         m_hDialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    ::GetObjectW(brush, sizeof(lb), &lb);
+    EXPECT_EQ(lb.lbColor, kDialogFace);
     EXPECT_EQ(::GetTextColor(dc), kDialogText);
     EXPECT_EQ(::GetBkColor(dc), kDialogFace);
     ::ReleaseDC(m_hDialog, dc);

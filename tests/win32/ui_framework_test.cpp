@@ -147,7 +147,7 @@ TEST(GdiOwners, CountLiveObjectsAndDeleteOnResetMoveAndScope) {
         ASSERT_TRUE(a);
         EXPECT_EQ(GdiLiveObjects(), before + 1);
         CFont b(std::move(a));
-        EXPECT_FALSE(a);
+        EXPECT_FALSE(a);  // NOLINT(bugprone-use-after-move): a moved-from owner holds nothing
         EXPECT_EQ(GdiLiveObjects(), before + 1);
         b.Attach(::CreateFontW(12, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial"));  // replaces
         EXPECT_EQ(GdiLiveObjects(), before + 1);

@@ -207,11 +207,11 @@ std::string SdkCodeName(std::int64_t code) {
         return "stop";
     if (code == stand::kSdkRelease)
         return "release";
-    const std::int64_t id = code - stand::kSdkPressOffset;
+    const std::int64_t id = static_cast<std::int64_t>(code) - stand::kSdkPressOffset;
     if (id == kSdkMoveId)
         return "move";
     const std::int64_t index = id - kSdkFirstRowId;
-    if (index >= 0 && index < static_cast<std::int64_t>(4 * std::size(kSdkRows)))
+    if (index >= 0 && index < static_cast<std::int64_t>(std::size(kSdkRows)) * 4)
         return std::string(kSdkRows[index / 4]) + "-" + std::string(kSdkRowParts[index % 4]);
     return {};
 }
@@ -447,11 +447,16 @@ void ParseFields(const std::vector<Token>& tokens, std::size_t first, const std:
         if (!match) {
             std::string keys;
             for (const Field& field : fields)
-                keys += (keys.empty() ? "" : ", ") + std::string(field.key);
-            Bad(command + ": unknown field '" + key + "' (fields: " + keys + ")");
+                keys.append(keys.empty() ? "" : ", ").append(field.key);
+            Bad(std::string(command)
+                    .append(": unknown field '")
+                    .append(key)
+                    .append("' (fields: ")
+                    .append(keys)
+                    .append(")"));
         }
         if (std::find(seen.begin(), seen.end(), key) != seen.end())
-            Bad(command + ": field '" + key + "' is given twice");
+            Bad(std::string(command).append(": field '").append(key).append("' is given twice"));
         seen.push_back(key);
         match->handle(token.Value());
     }

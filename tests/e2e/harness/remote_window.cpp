@@ -115,12 +115,13 @@ bool IsStandardMessageBox(HWND hWnd) {
         wchar_t szChild[16] = {};
         GetClassNameW(hChild, szChild, 16);
         const int nId = GetDlgCtrlID(hChild);
-        if (_wcsicmp(szChild, L"Button") == 0 && nId >= IDOK && nId <= 11 /* IDCONTINUE */)
+        if (_wcsicmp(szChild, L"Button") == 0 && nId >= IDOK && nId <= 11 /* IDCONTINUE */) {
             bHasButton = true;
-        else if (_wcsicmp(szChild, L"Static") != 0)
-            return false;
-        else if (nId >= 1000 && nId < 0xFFFF && nId != 1088 /* Wine's icon */ &&
-                 nId != 0x14 /* Windows' icon */)
+            continue;
+        }
+        // Besides its buttons, a message box has its icon and its text (both statics) and nothing else.
+        const bool bIcon = nId == 1088 /* Wine's icon */ || nId == 0x14 /* Windows' icon */;
+        if (_wcsicmp(szChild, L"Static") != 0 || (nId >= 1000 && nId < 0xFFFF && !bIcon))
             return false;
     }
     return bHasButton;

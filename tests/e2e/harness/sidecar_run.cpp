@@ -62,7 +62,8 @@ std::vector<wchar_t> EnvironmentWith(const std::vector<std::pair<std::wstring, s
     if (pStrings != nullptr)
         FreeEnvironmentStringsW(pStrings);
     for (const auto& [name, value] : extra) {
-        const std::wstring entry = name + L"=" + value;
+        std::wstring entry = name;
+        entry.append(L"=").append(value);
         block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
     }
     block.push_back(L'\0');
