@@ -8,6 +8,7 @@
 #include "link/codes.h"
 #include "link/dispatch.h"
 #include "panel/panel_rules.h"
+#include "ui/enable_batch.h"
 #include "ui/gdi.h"
 #include "ui/redraw_batch.h"
 #include "resources/resource.h"
@@ -317,12 +318,6 @@ void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
     ::SetWindowTextW(item, text.c_str());
 }
 
-void CSidecarDlg::EnableItem(int id, bool enable) {
-    HWND item = Item(id);
-    if ((::IsWindowEnabled(item) != FALSE) != enable)
-        ::EnableWindow(item, enable);
-}
-
 void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
     auto shown = m_skinShown.find(id);
     if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0)
@@ -500,9 +495,11 @@ void CSidecarDlg::SetControlMode(int mode) {
         return;
     m_nControlMode = mode;
     std::array<int, 3> fields{m_nAecField[0], m_nAecField[1], m_nAecField[2]};
+    // The enabled states of one mode change read the focus and the capture once, for all of them.
+    CEnableBatch enabling;
     for (const panel::CControlLook& look : panel::ModeLooks(mode, m_nAecSubMode, fields)) {
         if (look.enable != panel::Enable::Keep)
-            EnableItem(look.id, look.enable == panel::Enable::On);
+            enabling.Enable(Item(look.id), look.enable == panel::Enable::On);
         if (look.skin)
             SkinItem(look.id, look.skin);
     }

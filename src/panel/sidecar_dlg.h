@@ -95,7 +95,6 @@ class CSidecarDlg : public CDialog {
     // Changes what the operator sees only when it differs from what is shown: under Wine each window call
     // is a round trip, and the console repeats most values in every record.
     void SetItemText(int id, const std::wstring& text);
-    void EnableItem(int id, bool enable);
     void SkinItem(int id, const wchar_t* element);
     void ShowItem(HWND hwnd, bool show);
 

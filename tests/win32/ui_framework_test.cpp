@@ -12,6 +12,7 @@
 #include "controls/styled_static.h"
 #include "resources/resource.h"
 #include "ui/dialog.h"
+#include "ui/enable_batch.h"
 #include "ui/gdi.h"
 #include "ui/redraw_batch.h"
 
@@ -280,6 +281,66 @@ TEST(RedrawBatch, InvalidatesTheGatheredControlsOnceTheOutermostBatchEnds) {
     CRedrawBatch::Invalidate(untouched);
     EXPECT_TRUE(HasUpdate(untouched));
     EXPECT_FALSE(HasUpdate(a));
+    dlg.DestroyWindow();
+}
+
+// Records the enabling messages a button receives.
+LRESULT CALLBACK LogEnabling(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* log = reinterpret_cast<std::vector<std::string>*>(data);
+    if (msg == WM_ENABLE)
+        log->push_back(wp ? "enable" : "disable");
+    else if (msg == WM_CANCELMODE)
+        log->push_back("cancel-mode");
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST(EnableBatch, DisablesWithTheEnableMessageAndLeavesFocusAndCaptureToThePlatform) {
+    CProbeDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_MSGBOX));
+    dlg.ShowWindow(SW_SHOW);
+    std::vector<std::string> plainLog, focusedLog, capturedLog;
+    auto button = [&](int id, int x, std::vector<std::string>& log) {
+        HWND hwnd = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                      x, 0, 30, 20, dlg.m_hWnd,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        ::SetWindowSubclass(hwnd, &LogEnabling, 1, reinterpret_cast<DWORD_PTR>(&log));
+        return hwnd;
+    };
+    HWND plain = button(3101, 0, plainLog);
+    HWND focused = button(3102, 40, focusedLog);
+    HWND captured = button(3103, 80, capturedLog);
+    ::SetFocus(focused);
+    ::SetCapture(captured);
+    ASSERT_EQ(::GetFocus(), focused);
+    ASSERT_EQ(::GetCapture(), captured);
+
+    {
+        CEnableBatch batch;
+        batch.Enable(plain, false);
+        batch.Enable(focused, false);
+        batch.Enable(captured, false);
+        batch.Enable(plain, false);  // already disabled: nothing more
+    }
+    EXPECT_FALSE(::IsWindowEnabled(plain));
+    EXPECT_FALSE(::IsWindowEnabled(focused));
+    EXPECT_FALSE(::IsWindowEnabled(captured));
+    EXPECT_EQ(plainLog, std::vector<std::string>{"disable"})
+        << "neither focus nor capture: nothing to cancel";
+    EXPECT_NE(::GetFocus(), focused) << "a disabled window cannot keep the focus";
+    EXPECT_EQ(::GetCapture(), nullptr) << "nor the capture";
+    EXPECT_EQ(capturedLog, (std::vector<std::string>{"cancel-mode", "disable"}));
+    EXPECT_EQ(focusedLog.back(), "disable");
+
+    {
+        CEnableBatch batch;
+        batch.Enable(plain, true);
+        batch.Enable(plain, true);
+    }
+    EXPECT_TRUE(::IsWindowEnabled(plain));
+    EXPECT_EQ(::GetWindowLongW(plain, GWL_STYLE) & WS_DISABLED, 0);
+    EXPECT_EQ(plainLog, (std::vector<std::string>{"disable", "enable"}));
+    for (HWND hwnd : {plain, focused, captured})
+        ::RemoveWindowSubclass(hwnd, &LogEnabling, 1);
     dlg.DestroyWindow();
 }
 
