@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ui/gdi.h"
+
 HTREEITEM CTreeCtrl::InsertItem(const std::wstring& text, int image, int selectedImage, HTREEITEM parent,
                                 HTREEITEM after) const {
     TVINSERTSTRUCTW ins{};
@@ -20,6 +22,17 @@ BOOL CTreeCtrl::SetItemData(HTREEITEM item, LPARAM data) const {
     tv.hItem = item;
     tv.lParam = data;
     return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv)));
+}
+
+SIDECAR_MESSAGE_MAP(CTreeCtrl, CWnd, M::Event<&CTreeCtrl::OnPaint>(WM_PAINT))
+
+// The control paints; then its window DC is taken and given back once. A repaint leaves the tree's cached
+// DC to be set up again for its next use (its visible region is fetched from the window server), and the
+// next use is the text measurement of the console's next row change, which would pay for it while the
+// console waits for its answer. Set up here, after the repaint, the DC is ready for it.
+void CTreeCtrl::OnPaint() {
+    Default();
+    CClientDC ready(m_hWnd);
 }
 
 bool CTreeCtrl::IsRowInView(HTREEITEM item) const {

@@ -66,6 +66,10 @@ class CTreeCtrl : public CWnd {
         return reinterpret_cast<HIMAGELIST>(
             SendMessage(TVM_SETIMAGELIST, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(list)));
     }
+
+  private:
+    SIDECAR_DECLARE_MESSAGE_MAP();
+    void OnPaint();
 };
 
 // Owns one image list.
