@@ -74,6 +74,7 @@ class CSidecarDlg : public CDialog {
 
     // Console commands.
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
+    static LRESULT AnswerConsole(LRESULT result);
     void ApplyPatient(const wire::PatientInfo& info);
     void ApplyExposure(const wire::ExposureState& state);
     void ApplyTreeCommand(const wire::TreeCommand& cmd);

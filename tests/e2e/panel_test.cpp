@@ -249,6 +249,37 @@ TEST_F(PanelTest, WrongSizesAndForeignCodesChangeNothing) {
     EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"81");
 }
 
+// The panel answers each record itself once it is applied (before repainting), with what the dialog's
+// default handling answers: no value. The console, once its send returns, reads the record's effect.
+TEST_F(PanelTest, EveryRecordIsAnsweredWithNoValueOnlyOnceApplied) {
+    StartPanel();
+    auto answer = [&](std::uint32_t code, const std::vector<std::uint8_t>& bytes) {
+        COPYDATASTRUCT cds{code, static_cast<DWORD>(bytes.size()), const_cast<std::uint8_t*>(bytes.data())};
+        DWORD_PTR result = 0xDEAD;
+        EXPECT_NE(::SendMessageTimeoutW(m_run.Panel(), WM_COPYDATA, reinterpret_cast<WPARAM>(m_run.Console()),
+                                        reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, 5000, &result),
+                  0)
+            << code;
+        return result;
+    };
+    EXPECT_EQ(answer(wire::CDC_PATIENT, wire::PatientInfo{L"ID-7", L"DOE^JO", L"ACC", L"Chest"}.Encode()),
+              0u);
+    EXPECT_EQ(m_run.Caption(IDC_PATIENT_ID), L"ID-7");
+    EXPECT_EQ(answer(wire::CDC_EXPOSURE, Exposure(2).Encode()), 0u);
+    EXPECT_EQ(m_run.Caption(IDC_KVP_VALUE), L"81");
+    EXPECT_EQ(m_run.SkinElement(IDC_MODE_AEC), L"panelControl_aecBtn_pr");
+    EXPECT_EQ(answer(wire::CDC_LAMPS, wire::LampState{0, 1, 0}.Encode()), 0u);
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_yellow");
+    EXPECT_EQ(answer(wire::CDC_TREE, wire::TreeCommand{1, 5, L"Exam"}.Encode()), 0u);
+    EXPECT_EQ(answer(wire::CDC_TREE, wire::TreeCommand{2, 6, L"View:R"}.Encode()), 0u);
+    EXPECT_EQ(answer(wire::CDC_TREE, wire::TreeCommand{4, 6, {}}.Encode()), 0u);
+    EXPECT_EQ(TreeTexts(), (std::vector<std::wstring>{L"0:Exam", L"1:View:Y"}));
+    // Ignored records get the same answer.
+    EXPECT_EQ(answer(12345u, {1, 2, 3}), 0u);
+    EXPECT_EQ(answer(wire::CDC_LAMPS, {1}), 0u);
+    EXPECT_EQ(m_run.SkinElement(IDC_LAMP_R), L"statusBar_ledRBtn_yellow");
+}
+
 TEST_F(PanelTest, EveryButtonReportsItsCodeInTheSizeField) {
     StartPanel();
     SendExposure(Exposure(2, 1));  // AEC: everything but the time row enabled
