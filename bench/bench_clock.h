@@ -24,6 +24,14 @@ inline double Median(std::vector<double> v) {
     return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
+// The value below which the fraction q of the samples lie (nearest rank).
+inline double Percentile(std::vector<double> v, double q) {
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[static_cast<std::size_t>(q * static_cast<double>(v.size() - 1) + 0.5)];
+}
+
 // Handles this thread's pending messages.
 inline void Pump() {
     MSG msg;

@@ -24,6 +24,7 @@
 namespace fs = std::filesystem;
 using bench::Median;
 using bench::Now;
+using bench::Percentile;
 using bench::Pump;
 
 namespace {
@@ -133,6 +134,9 @@ void Send(HWND to, std::uint32_t code, const std::vector<std::uint8_t>& bytes) {
 struct CRatio {
     double panel;
     double floor;
+    // One at a time only: the median and the 90th percentile of the single round trips, panel and floor;
+    // a tail far above the median is time the console waited for something other than the record.
+    double panelP50 = 0, panelP90 = 0, floorP50 = 0, floorP90 = 0;
 };
 
 CRatio Measure(int rounds, HWND panel, HWND floorWnd, const std::function<void(HWND, int)>& send) {
@@ -156,7 +160,7 @@ CRatio Measure(int rounds, HWND panel, HWND floorWnd, const std::function<void(H
 constexpr DWORD kPauseMs = 8;
 
 CRatio MeasureOneAtATime(int rounds, HWND panel, HWND floorWnd, const std::function<void(HWND, int)>& send) {
-    std::vector<double> p, f;
+    std::vector<double> p, f, singleP, singleF;
     for (int r = 0; r < rounds; ++r) {
         for (HWND target : {panel, floorWnd}) {
             double sum = 0;
@@ -164,18 +168,29 @@ CRatio MeasureOneAtATime(int rounds, HWND panel, HWND floorWnd, const std::funct
                 ::Sleep(kPauseMs);
                 double t0 = Now();
                 send(target, r * kBatch + i);
-                sum += Now() - t0;
+                double took = Now() - t0;
+                sum += took;
+                (target == panel ? singleP : singleF).push_back(took);
             }
             (target == panel ? p : f).push_back(sum / kBatch);
         }
     }
-    return {Median(p), Median(f)};
+    return {Median(p),
+            Median(f),
+            Percentile(singleP, 0.5),
+            Percentile(singleP, 0.9),
+            Percentile(singleF, 0.5),
+            Percentile(singleF, 0.9)};
 }
 
 void Print(const char* name, const CRatio& r, double goal) {
     double ratio = r.floor > 0 ? r.panel / r.floor : 0;
     std::printf("%-32s %9.4f ms   floor %9.4f ms   ratio %5.2f   goal <= %.1f  %s\n", name, r.panel, r.floor,
                 ratio, goal, ratio <= goal ? "met" : "NOT MET");
+    if (r.panelP50 > 0) {
+        std::printf("%-32s   single sends: panel p50 %.4f / p90 %.4f ms, floor p50 %.4f / p90 %.4f ms\n", "",
+                    r.panelP50, r.panelP90, r.floorP50, r.floorP90);
+    }
 }
 
 }  // namespace
