@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -19,17 +21,17 @@ inline double Now() {
     return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
 }
 
-inline double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
 // The value below which the fraction q of the samples lie (nearest rank).
 inline double Percentile(std::vector<double> v, double q) {
     if (v.empty())
         return 0.0;
     std::sort(v.begin(), v.end());
     return v[static_cast<std::size_t>(q * static_cast<double>(v.size() - 1) + 0.5)];
+}
+
+// The upper median: the middle sample, or the upper of the two middle ones.
+inline double Median(std::vector<double> v) {
+    return Percentile(std::move(v), 0.5);
 }
 
 // Handles this thread's pending messages.
