@@ -24,7 +24,10 @@ CRedrawBatch::~CRedrawBatch() {
 }
 
 void CRedrawBatch::Invalidate(HWND hwnd) {
-    if (!hwnd)
+    // A window not on screen (hidden itself, or inside a hidden window such as a dialog being set up or the
+    // panel behind the review) is painted whole when it is shown: invalidating it now would only be another
+    // request to the window manager.
+    if (!hwnd || !::IsWindowVisible(hwnd))
         return;
     if (!t_pOpen) {
         ::InvalidateRect(hwnd, nullptr, TRUE);
@@ -41,7 +44,7 @@ void CRedrawBatch::Flush() {
     std::vector<HWND> windows;
     windows.reserve(m_pending.size());
     for (HWND hwnd : m_pending) {
-        if (::IsWindow(hwnd))
+        if (::IsWindowVisible(hwnd))
             windows.push_back(hwnd);
     }
     m_pending.clear();

@@ -48,8 +48,10 @@ class CWnd {
     void MoveWindow(int x, int y, int cx, int cy, BOOL repaint = TRUE) const {
         ::MoveWindow(m_hWnd, x, y, cx, cy, repaint);
     }
+    // A window not on screen is painted whole when it is shown: it is not asked to redraw now.
     void SetFont(HFONT font, BOOL redraw = TRUE) const {
-        ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+        ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                       redraw && ::IsWindowVisible(m_hWnd));
     }
     void Invalidate(BOOL erase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
     RECT GetClientRect() const;

@@ -284,6 +284,42 @@ TEST(RedrawBatch, InvalidatesTheGatheredControlsOnceTheOutermostBatchEnds) {
     dlg.DestroyWindow();
 }
 
+// Windows that are not on screen are not invalidated (the window manager drops such invalidations anyway,
+// at the cost of a request): what makes that safe is that a change made while a dialog or a control is
+// hidden still reaches the screen when it is shown.
+TEST(RedrawBatch, ChangesMadeWhileHiddenArePaintedWhenShown) {
+    CProbeDialog dlg;
+    ASSERT_TRUE(dlg.Create(IDD_MSGBOX));
+    HWND inside = MakeChild(dlg.m_hWnd, 3001, 0);
+    HWND hidden = MakeChild(dlg.m_hWnd, 3002, 40);
+    ::ShowWindow(hidden, SW_HIDE);
+    ASSERT_FALSE(::IsWindowVisible(dlg.m_hWnd));
+    {
+        CRedrawBatch batch;
+        CRedrawBatch::Invalidate(inside);
+    }
+    auto* font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    dlg.m_text.SetFont(font);
+    EXPECT_EQ(dlg.m_text.SendMessage(WM_GETFONT), reinterpret_cast<LRESULT>(font)) << "the font is taken";
+
+    dlg.ShowWindow(SW_SHOW);
+    EXPECT_TRUE(HasUpdate(inside)) << "showing the dialog paints the control";
+    EXPECT_TRUE(HasUpdate(dlg.m_text.m_hWnd));
+    ::UpdateWindow(dlg.m_hWnd);
+    ASSERT_FALSE(HasUpdate(inside));
+
+    // A hidden control of a shown dialog: painted when it is shown itself.
+    CRedrawBatch::Invalidate(hidden);
+    ::ShowWindow(hidden, SW_SHOW);
+    EXPECT_TRUE(HasUpdate(hidden));
+    // A shown one is invalidated at once, outside a batch.
+    ::UpdateWindow(dlg.m_hWnd);
+    ASSERT_FALSE(HasUpdate(hidden));
+    CRedrawBatch::Invalidate(hidden);
+    EXPECT_TRUE(HasUpdate(hidden));
+    dlg.DestroyWindow();
+}
+
 // Records the enabling messages a button receives.
 LRESULT CALLBACK LogEnabling(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* log = reinterpret_cast<std::vector<std::string>*>(data);
