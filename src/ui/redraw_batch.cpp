@@ -39,8 +39,8 @@ void CRedrawBatch::Invalidate(HWND hwnd) {
 }
 
 void CRedrawBatch::Flush() {
-    // Windows that went away meanwhile are dropped; a lone window, or one without a parent, is invalidated
-    // on its own.
+    // Windows that went away or off screen meanwhile are dropped; a lone window, or one without a parent, is
+    // invalidated on its own.
     std::vector<HWND> windows;
     windows.reserve(m_pending.size());
     for (HWND hwnd : m_pending) {

@@ -16,7 +16,7 @@ class CRedrawBatch {
     CRedrawBatch& operator=(const CRedrawBatch&) = delete;
 
     // Invalidates the whole of hwnd (background erased): at the end of the thread's open batch, or at
-    // once when none is open.
+    // once when none is open. A window that is not on screen is left to be painted when it is shown.
     static void Invalidate(HWND hwnd);
 
   private:
