@@ -22,7 +22,12 @@ std::int64_t RowDataBytes(std::int64_t width, int bitDepth) {
     }
 }
 
-// Float to int the way a truncating cast does, but saturated: a cast of an out-of-range float is undefined.
+std::int32_t Wrap(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+}  // namespace
+
 int TruncateToInt(float value) {
     if (std::isnan(value))
         return 0;
@@ -32,12 +37,6 @@ int TruncateToInt(float value) {
         return std::numeric_limits<int>::min();
     return static_cast<int>(value);
 }
-
-std::int32_t Wrap(std::int64_t value) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
-
-}  // namespace
 
 int DibRowPadding(int width, int bitDepth) {
     std::int64_t bytes = RowDataBytes(width, bitDepth);

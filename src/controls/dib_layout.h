@@ -17,6 +17,10 @@ std::optional<std::uint32_t> GreyImageBytes(int width, int height);
 // None when a side is not positive or the size does not fit in 32 bits.
 std::optional<std::uint32_t> Rgb24ImageBytes(int width, int height);
 
+// A float to int the way a truncating cast does, but saturated at the int range, and 0 for NaN: a cast of
+// a float outside the range is undefined. The scaled sizes of pictures go through it.
+int TruncateToInt(float value);
+
 struct CLayerSize {
     int cx = 0;
     int cy = 0;

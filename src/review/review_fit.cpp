@@ -1,21 +1,11 @@
 #include "review/review_fit.h"
 
-#include <cmath>
+#include "controls/dib_layout.h"
+
 #include <cstdlib>
 #include <limits>
 
 namespace {
-
-// Float to int as a truncating cast does, saturated at the int range (a cast out of range is undefined).
-int TruncateToInt(float value) {
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0f)
-        return std::numeric_limits<int>::max();
-    if (value <= -2147483648.0f)
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(value);
-}
 
 int HalfOfDifference(int client, int scaled) {
     return static_cast<int>((static_cast<std::int64_t>(client) - scaled) / 2);

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <limits>
 
 #include "controls/dib_layout.h"
 
@@ -59,6 +60,22 @@ TEST(DibLayout, ScaledLayerIsFittedToTheClientHeightWhateverItsWidth) {
     // A one-row strip 10^8 wide in a 700-high control would be 7 x 10^10 wide: saturated, not overflowed.
     EXPECT_EQ(ScaledLayerSize(700, 1, 100000000, 1), (CLayerSize{INT_MAX, 700}));
     EXPECT_EQ(ScaledLayerSize(700, 1, 1000000, 1), (CLayerSize{700000000, 700}));
+}
+
+TEST(DibLayout, TruncateToIntCutsTowardZeroAndSaturatesOutsideTheIntRange) {
+    EXPECT_EQ(TruncateToInt(2.99f), 2);
+    EXPECT_EQ(TruncateToInt(-2.99f), -2);
+    EXPECT_EQ(TruncateToInt(0.0f), 0);
+    EXPECT_EQ(TruncateToInt(16777216.0f), 16777216);
+    EXPECT_EQ(TruncateToInt(3e9f), INT_MAX);
+    EXPECT_EQ(TruncateToInt(-3e9f), INT_MIN);
+    EXPECT_EQ(TruncateToInt(std::numeric_limits<float>::infinity()), INT_MAX);
+    EXPECT_EQ(TruncateToInt(-std::numeric_limits<float>::infinity()), INT_MIN);
+    EXPECT_EQ(TruncateToInt(std::numeric_limits<float>::quiet_NaN()), 0);
+    // 2^31 is the first float past INT_MAX; the float just below it is still in range.
+    EXPECT_EQ(TruncateToInt(2147483648.0f), INT_MAX);
+    EXPECT_EQ(TruncateToInt(2147483520.0f), 2147483520);
+    EXPECT_EQ(TruncateToInt(-2147483648.0f), INT_MIN);
 }
 
 TEST(DibLayout, WindowAdjustStepsByBitDepthAndThreefoldWithShift) {
