@@ -23,17 +23,6 @@ constexpr int kTimeLabel = 1049;
 constexpr int kTree = 1041;
 constexpr DWORD kSimTimeoutMs = 60000;
 
-// CMake gives the build tree's paths; under Wine the Linux root is drive Z:.
-std::wstring WindowsPath(const char* pszPath) {
-    std::wstring str(pszPath, pszPath + std::strlen(pszPath));
-    for (wchar_t& ch : str)
-        if (ch == L'/')
-            ch = L'\\';
-    if (!str.empty() && str.front() == L'\\')
-        str.insert(0, L"Z:");
-    return str;
-}
-
 std::string Narrow(const std::wstring& str) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, str.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string out(n > 0 ? n - 1 : 0, '\0');

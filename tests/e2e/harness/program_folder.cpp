@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -41,6 +42,16 @@ fs::path TempDirectory() {
 }
 
 }  // namespace
+
+std::wstring WindowsPath(const char* pszPath) {
+    std::wstring str(pszPath, pszPath + std::strlen(pszPath));
+    for (wchar_t& ch : str)
+        if (ch == L'/')
+            ch = L'\\';
+    if (!str.empty() && str.front() == L'\\')
+        str.insert(0, L"Z:");
+    return str;
+}
 
 CProgramFolder::~CProgramFolder() {
     Remove();

@@ -6,6 +6,10 @@
 
 namespace sidecar::e2e {
 
+// A build tree path as CMake gives it ("/work/build/...") as the program sees it under Wine, where the
+// Linux root is drive Z: ("Z:\\work\\build\\...").
+std::wstring WindowsPath(const char* pszPath);
+
 // A file placed in the program folder; the path is relative to it ("Skins\\default.skf") and the
 // bytes are written as given.
 struct ExtraFile {

@@ -20,17 +20,6 @@ constexpr wchar_t kPanelTitle[] = L"Sidecar";
 constexpr wchar_t kSharedTitleMutex[] = L"SidecarE2E.SharedConsoleTitle";
 constexpr DWORD kSharedTitleWaitMs = 120000;
 
-// CMake gives the build tree's paths; under Wine the Linux root is drive Z:.
-std::wstring WindowsPath(const char* pszPath) {
-    std::wstring str(pszPath, pszPath + std::strlen(pszPath));
-    for (wchar_t& ch : str)
-        if (ch == L'/')
-            ch = L'\\';
-    if (!str.empty() && str.front() == L'\\')
-        str.insert(0, L"Z:");
-    return str;
-}
-
 template <typename T>
 std::span<const std::uint8_t> BytesOf(const T* pItems, std::size_t nItems) {
     return {reinterpret_cast<const std::uint8_t*>(pItems), nItems * sizeof(T)};
