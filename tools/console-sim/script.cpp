@@ -207,7 +207,7 @@ std::string SdkCodeName(std::int64_t code) {
         return "stop";
     if (code == stand::kSdkRelease)
         return "release";
-    const std::int64_t id = static_cast<std::int64_t>(code) - stand::kSdkPressOffset;
+    const std::int64_t id = code - stand::kSdkPressOffset;
     if (id == kSdkMoveId)
         return "move";
     const std::int64_t index = id - kSdkFirstRowId;
