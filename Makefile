@@ -3,14 +3,24 @@ SHELL := /bin/bash
 ROOT := $(CURDIR)
 NATIVE := build/native
 WIN32 := build/win32
-WINE_RUN := $(ROOT)/tools/wine-run --prefix $(ROOT)/$(WIN32)/wineprefix
+WIN64 := build/win64
 
-.PHONY: setup build build-native build-win32 test test-native test-win32 run bench fuzz soak format tidy clean
+# The Windows architectures whose programs this machine runs under Wine ("win32 win64", or "win64" where
+# the kernel executes no i386 code or SIDECAR_X64_ONLY=1). Both are always built.
+ARCHS := $(shell tools/wine-archs)
+# The demo, the benchmarks and the soak use the release program (32-bit) where it runs, the x64 one
+# otherwise.
+MAIN_ARCH := $(firstword $(ARCHS))
+MAIN_BIN := build/$(MAIN_ARCH)/bin
+wine_run = $(ROOT)/tools/wine-run --arch $(1) --prefix $(ROOT)/build/$(1)/wineprefix
+
+.PHONY: setup build build-native build-win32 build-win64 test test-native test-wine run bench fuzz soak \
+	format tidy clean
 
 setup:
 	@tools/setup
 
-build: setup build-native build-win32
+build: setup build-native build-win32 build-win64
 
 build-native:
 	@[ -f $(NATIVE)/build.ninja ] || cmake --preset native >/dev/null
@@ -20,24 +30,40 @@ build-win32:
 	@[ -f $(WIN32)/build.ninja ] || cmake --preset win32 >/dev/null
 	cmake --build $(WIN32)
 
-test: build
-	ctest --test-dir $(NATIVE) --output-on-failure
-	$(WINE_RUN) --session -- ctest --test-dir $(WIN32) --output-on-failure
+build-win64:
+	@[ -f $(WIN64)/build.ninja ] || cmake --preset win64 >/dev/null
+	cmake --build $(WIN64)
+
+test: build test-native test-wine
 	fuzz/run 0
 
+test-native:
+	ctest --test-dir $(NATIVE) --output-on-failure
+
+# The Wine suites of every architecture this machine runs. Where both run, the x64 suites also have the
+# 32-bit console simulator drive the 64-bit panel (SIDECAR_CONSOLE_SIM32).
+test-wine:
+	@why="$$(tools/wine-archs --why)"; \
+	 [ -z "$$why" ] || echo "make test: the 32-bit (win32) suites were not run: $$why; running the x64 (win64) suites only"
+	$(if $(filter win32,$(ARCHS)),$(call wine_run,win32) --session -- ctest --test-dir $(WIN32) --output-on-failure)
+	$(if $(filter win32,$(ARCHS)),SIDECAR_CONSOLE_SIM32=$(ROOT)/$(WIN32)/bin/console-sim.exe) \
+	  $(call wine_run,win64) --session -- ctest --test-dir $(WIN64) --output-on-failure
+
 run: build
-	@tools/run-demo
+	@SIDECAR_ARCH=$(MAIN_ARCH) tools/run-demo
 
 # Cross-process figures under Wine swing with CPU placement: the whole Wine session runs on one CPU.
 bench: build
-	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_link_bench.exe
-	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_review_bench.exe
-	taskset -c 0 $(WINE_RUN) --session -- wine $(WIN32)/bin/sidecar_startup_bench.exe
+	@echo "make bench: the $(MAIN_ARCH) programs ($(MAIN_BIN))"
+	taskset -c 0 $(call wine_run,$(MAIN_ARCH)) --session -- wine $(MAIN_BIN)/sidecar_link_bench.exe
+	taskset -c 0 $(call wine_run,$(MAIN_ARCH)) --session -- wine $(MAIN_BIN)/sidecar_review_bench.exe
+	taskset -c 0 $(call wine_run,$(MAIN_ARCH)) --session -- wine $(MAIN_BIN)/sidecar_startup_bench.exe
 
 # The long reliability runs: 10,000 soak cycles and a 100,000-message hostile console (about 10 minutes each).
 soak: build
-	$(WINE_RUN) --session -- env SIDECAR_SOAK_CYCLES=$(or $(SOAK_CYCLES),10000) wine $(WIN32)/bin/e2e_soak.exe
-	$(WINE_RUN) --session -- env SIDECAR_BARRAGE_MESSAGES=$(or $(BARRAGE_MESSAGES),100000) wine $(WIN32)/bin/e2e_hostile.exe
+	@echo "make soak: the $(MAIN_ARCH) programs ($(MAIN_BIN))"
+	$(call wine_run,$(MAIN_ARCH)) --session -- env SIDECAR_SOAK_CYCLES=$(or $(SOAK_CYCLES),10000) wine $(MAIN_BIN)/e2e_soak.exe
+	$(call wine_run,$(MAIN_ARCH)) --session -- env SIDECAR_BARRAGE_MESSAGES=$(or $(BARRAGE_MESSAGES),100000) wine $(MAIN_BIN)/e2e_hostile.exe
 
 # Each libFuzzer target for a fixed number of inputs (FUZZ_RUNS=10000000 for a long run).
 fuzz: setup
