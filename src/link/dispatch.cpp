@@ -5,9 +5,9 @@
 
 namespace wire {
 
-Action ActionFor(std::uint32_t code, std::size_t size) {
+Action ActionFor(std::uint64_t code, std::size_t size) {
     auto exactly = [size](std::size_t want, Action action) { return size == want ? action : Action::Ignore; };
-    switch (code) {
+    switch (code) {  // on all 64 bits: a code with any higher bit set matches no case
         case CDC_STAND_STATUS:
             return exactly(16, Action::StandStatus);
         case CDC_TREE:

@@ -19,6 +19,7 @@ enum class Action {
     SdkValues,      // stand SDK values, 20 bytes
 };
 
-Action ActionFor(std::uint32_t code, std::size_t size);
+// The code is dwData, as wide as a pointer; a value with any bit above the low 32 is not one of ours.
+Action ActionFor(std::uint64_t code, std::size_t size);
 
 }  // namespace wire

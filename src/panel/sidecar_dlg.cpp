@@ -402,7 +402,7 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
     wire::Bytes bytes;
     if (cds->lpData)
         bytes = wire::Bytes(static_cast<const std::uint8_t*>(cds->lpData), cds->cbData);
-    const wire::Action action = wire::ActionFor(static_cast<std::uint32_t>(cds->dwData), cds->cbData);
+    const wire::Action action = wire::ActionFor(cds->dwData, cds->cbData);
     switch (action) {
         case wire::Action::PatientView:
             ShowReviewView(FALSE);

@@ -169,4 +169,7 @@ TEST(Dispatch, CodesAndExactSizesDecideWhatRuns) {
             EXPECT_EQ(ActionFor(code, size), Action::Ignore) << code << " " << size;
         }
     }
+    // dwData is pointer-wide: one of our codes with a higher bit set is not ours.
+    EXPECT_EQ(ActionFor((1ull << 32) | CDC_EXPOSURE, 128), Action::Ignore);
+    EXPECT_EQ(ActionFor((1ull << 63) | CDC_REVIEW_CLOSE, 0), Action::Ignore);
 }
