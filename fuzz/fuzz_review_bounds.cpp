@@ -4,7 +4,6 @@
 // no undefined arithmetic for any sizes.
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 
 #include "fuzz_check.h"
 #include "fuzz_input.h"
@@ -47,11 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool bPositive = width > 0 && height > 0;
     const std::uint64_t product = bPositive ? std::uint64_t(width) * std::uint64_t(height) : 0;
 
-    FUZZ_CHECK(pictureBytes.has_value() ==
-               (bPositive && product <= std::numeric_limits<std::uint32_t>::max()));
+    const bool bWithinLimit =
+        bPositive && width <= kMaxReviewSide && height <= kMaxReviewSide && product <= kMaxReviewPixels;
+    FUZZ_CHECK(pictureBytes.has_value() == bWithinLimit);
     if (pictureBytes)
         FUZZ_CHECK(*pictureBytes == product);
-    // Approved exactly when the whole picture lies inside the view (and its size is a 32-bit count).
+    // Approved exactly when the picture is within the limit and lies wholly inside the view.
     FUZZ_CHECK(bFits == (pictureBytes && product <= available));
 
     if (bFits && available <= kLargestRealView) {

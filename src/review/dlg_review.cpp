@@ -79,12 +79,16 @@ void CDlgReview::LoadReviewLabels() {
 }
 
 void CDlgReview::LoadReviewPicture(int width, int height, int bitDepth, int windowWidth, int windowLevel) {
-    // The sizes come from any sender: nothing is read unless the view holds every byte they describe. The
-    // pixels go from the view straight into the picture's section, which is the buffer of this read.
-    CSharedPicture shared(kReviewMappingName);
-    std::optional<std::uint32_t> bytes = ReviewPictureBytes(width, height);
-    const BYTE* pixels = bytes ? shared.Bytes(*bytes) : nullptr;
-    ShowPicture(pixels, pixels ? shared.ViewSize() : 0, width, height, bitDepth, windowWidth, windowLevel);
+    // The sizes come from any sender: a picture over the limit is refused before the mapping is opened, and
+    // nothing is read unless the view holds every byte they describe. The pixels go from the view straight
+    // into the picture's section, which is the buffer of this read.
+    std::optional<CSharedPicture> shared;
+    const BYTE* pixels = nullptr;
+    if (std::optional<std::uint32_t> bytes = ReviewPictureBytes(width, height)) {
+        shared.emplace(kReviewMappingName);
+        pixels = shared->Bytes(*bytes);
+    }
+    ShowPicture(pixels, pixels ? shared->ViewSize() : 0, width, height, bitDepth, windowWidth, windowLevel);
 }
 
 void CDlgReview::ShowPicture(const BYTE* pixels, std::uint64_t available, int width, int height, int bitDepth,

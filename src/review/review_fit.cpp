@@ -3,7 +3,6 @@
 #include "controls/dib_layout.h"
 
 #include <cstdlib>
-#include <limits>
 
 namespace {
 
@@ -14,10 +13,10 @@ int HalfOfDifference(int client, int scaled) {
 }  // namespace
 
 std::optional<std::uint32_t> ReviewPictureBytes(int width, int height) {
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0 || width > kMaxReviewSide || height > kMaxReviewSide)
         return std::nullopt;
     std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    if (bytes > std::numeric_limits<std::uint32_t>::max())
+    if (bytes > kMaxReviewPixels)
         return std::nullopt;
     return static_cast<std::uint32_t>(bytes);
 }

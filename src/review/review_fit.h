@@ -4,8 +4,16 @@
 #include <cstdint>
 #include <optional>
 
-// Bytes of a width x height picture at one byte per pixel. None when a side is not positive or the product
-// does not fit in 32 bits: such a picture is never read.
+// The largest picture the review shows: 64 Mi pixels (8192 x 8192), neither side over 16384. The console
+// waits in its send while the panel copies the picture, converts it to 24 bits and builds its layer (about
+// 5 bytes a pixel held at once, 320 MiB at the limit), so a larger one could hold the console for seconds
+// or not fit the 32-bit program's address space; refusing it costs nothing on either architecture.
+// Flat-panel detectors give under 20 million pixels.
+inline constexpr int kMaxReviewSide = 16384;
+inline constexpr std::uint32_t kMaxReviewPixels = 8192u * 8192u;
+
+// Bytes of a width x height picture at one byte per pixel. None when a side is not positive or the picture
+// is over the limit above: such a picture is never read.
 std::optional<std::uint32_t> ReviewPictureBytes(int width, int height);
 
 // True when `available` bytes (the size of the mapped view) hold the whole width x height picture.

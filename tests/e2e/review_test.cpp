@@ -413,6 +413,37 @@ TEST_F(ReviewTest, HostileSizesAndMappingsShowAnEmptyPictureAndThePanelAnswersNe
     }
 }
 
+TEST_F(ReviewTest, PicturesUpToTheLimitAreShownAndLargerOnesAreRefusedAtOnce) {
+    // The largest picture is 8192 x 8192 pixels with neither side over 16384. Each refused case follows a
+    // shown one, and its mapping holds a whole lit picture, so only the limit keeps it off the screen.
+    const CConsolePicture::Painter lit = [](int, int) { return std::uint8_t{200}; };
+    const struct {
+        const char* what;
+        int width;
+        int height;
+        bool shown;
+    } cases[] = {
+        {"the largest picture", 8192, 8192, true},
+        {"one row more", 8192, 8193, false},
+        {"the widest picture", 16384, 2048, true},
+        {"one column wider", 16385, 2048, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(m_picture.Share(c.width, c.height, lit));
+        ShowReview(c.width, c.height);
+        CShot shot = c.shown ? WaitForPicture([](const CShot& s) { return s.Grey(s.w / 2, s.h / 2) == 200; })
+                             : WaitForPicture(AllBlack);
+        if (c.shown)
+            EXPECT_EQ(shot.Grey(shot.w / 2, shot.h / 2), 200) << "the picture is shown";
+        else
+            EXPECT_TRUE(AllBlack(shot)) << "an empty picture";
+        EXPECT_TRUE(m_run.ExpectNoFaults());
+        ExpectPanelAnswers();
+        m_picture.Close();
+    }
+}
+
 TEST_F(ReviewTest, AMappingExactlyThePicturesSizeIsReadToItsLastByte) {
     // 800 x 1024 is exactly 200 pages: the last row ends at the end of the view. Portrait, so fitted to
     // the height and its last row is the control's bottom row.

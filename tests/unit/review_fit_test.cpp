@@ -60,7 +60,7 @@ TEST(ReviewFit, ABitmapWithoutASideGivesNoScaleInsteadOfDividingByZero) {
     EXPECT_GE(fit.x, 0);
 }
 
-TEST(ReviewPictureBounds, OnlyPositiveSizesWithin32BitsThatTheViewHoldsAreRead) {
+TEST(ReviewPictureBounds, OnlyPositiveSizesWithinTheLimitThatTheViewHoldsAreRead) {
     EXPECT_EQ(ReviewPictureBytes(1000, 800), std::optional<std::uint32_t>(800000));
     EXPECT_EQ(ReviewPictureBytes(4288, 4288), std::optional<std::uint32_t>(4288u * 4288u));
     EXPECT_FALSE(ReviewPictureBytes(0, 800));
@@ -70,7 +70,13 @@ TEST(ReviewPictureBounds, OnlyPositiveSizesWithin32BitsThatTheViewHoldsAreRead) 
     EXPECT_FALSE(ReviewPictureBytes(-1000, -800));   // a positive product from two negatives
     EXPECT_FALSE(ReviewPictureBytes(65536, 65536));  // 2^32 wraps to 0 in 32 bits
     EXPECT_FALSE(ReviewPictureBytes(INT_MAX, INT_MAX));
-    EXPECT_EQ(ReviewPictureBytes(65535, 65537), std::optional<std::uint32_t>(0xFFFFFFFFu));
+    // The limit: 8192 x 8192 pixels, neither side over 16384.
+    EXPECT_EQ(ReviewPictureBytes(8192, 8192), std::optional<std::uint32_t>(8192u * 8192u));
+    EXPECT_FALSE(ReviewPictureBytes(8192, 8193));
+    EXPECT_EQ(ReviewPictureBytes(16384, 4096), std::optional<std::uint32_t>(16384u * 4096u));
+    EXPECT_FALSE(ReviewPictureBytes(16385, 1));
+    EXPECT_FALSE(ReviewPictureBytes(1, 16385));
+    EXPECT_FALSE(ReviewPictureBytes(65535, 65537));  // 0xFFFFFFFF bytes: within 32 bits, far over the limit
 
     EXPECT_TRUE(ReviewPictureFits(1000, 800, 800000));
     EXPECT_TRUE(ReviewPictureFits(1000, 800, 802816));  // the view is rounded up to whole pages
