@@ -118,7 +118,8 @@ class ConsoleSimTest : public CSidecarCase {
         SetHandleInformation(hErrRead, HANDLE_FLAG_INHERIT, 0);
         SetHandleInformation(hInWrite, HANDLE_FLAG_INHERIT, 0);
 
-        std::wstring strCommand = L"\"" + WindowsPath(CONSOLE_SIM_PATH) + L"\"";
+        std::wstring strCommand =
+            L"\"" + (m_strSimPath.empty() ? WindowsPath(CONSOLE_SIM_PATH) : m_strSimPath) + L"\"";
         for (const std::wstring& arg : args)
             strCommand += L" \"" + arg + L"\"";
         STARTUPINFOW si{};
@@ -183,9 +184,15 @@ class ConsoleSimTest : public CSidecarCase {
             text += line + "\n";
         return text;
     }
+
+    void PlayAScriptedSession();
+
+    std::wstring m_strSimPath;  // another simulator program than this build's, as a Windows path
 };
 
-TEST_F(ConsoleSimTest, AScriptedSessionDrivesThePanelAndExpectsEveryReport) {
+// A patient, an exam, presses, the stand and a review picture played to the panel: every report arrives,
+// and what the panel shows is what the records said.
+void ConsoleSimTest::PlayAScriptedSession() {
     StartPanel();
     // A small PGM for the review: the shared mapping is filled from it.
     std::string pgm = "P5\n4 3\n255\n";
@@ -241,6 +248,22 @@ TEST_F(ConsoleSimTest, AScriptedSessionDrivesThePanelAndExpectsEveryReport) {
     EXPECT_EQ(rows[2].param, 12);
     // The review took the panel's place.
     EXPECT_FALSE(IsWindowVisible(m_run.Panel()));
+}
+
+TEST_F(ConsoleSimTest, AScriptedSessionDrivesThePanelAndExpectsEveryReport) {
+    PlayAScriptedSession();
+}
+
+// A 32-bit console beside a 64-bit panel, which Windows supports for WM_COPYDATA: the records are the same
+// bytes on both sides. Runs in the x64 suites where the machine runs 32-bit programs too, with
+// SIDECAR_CONSOLE_SIM32 naming the 32-bit simulator (make test sets it).
+TEST_F(ConsoleSimTest, A32BitConsoleDrivesThe64BitPanel) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"SIDECAR_CONSOLE_SIM32", path, MAX_PATH);
+    if (sizeof(void*) != 8 || n == 0 || n >= MAX_PATH)
+        GTEST_SKIP() << "for the x64 panel with SIDECAR_CONSOLE_SIM32 naming the 32-bit simulator";
+    m_strSimPath = WindowsPath(Narrow(path).c_str());
+    PlayAScriptedSession();
 }
 
 TEST_F(ConsoleSimTest, TheFirstFailingExpectEndsTheScriptAtItsLine) {

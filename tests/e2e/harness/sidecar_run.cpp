@@ -1,6 +1,7 @@
 #include "harness/sidecar_run.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <cstring>
@@ -57,6 +58,22 @@ std::vector<wchar_t> EnvironmentWith(const std::vector<std::pair<std::wstring, s
     }
     block.push_back(L'\0');
     return block;
+}
+
+// Whether the process has loaded a module of this path. A remote LoadLibraryW's thread exit code holds only
+// the low 32 bits of the module's address, which on x64 may all be zero for a loaded module.
+bool HasModule(DWORD dwProcessId, const std::wstring& strPath) {
+    const HANDLE hList = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwProcessId);
+    if (hList == INVALID_HANDLE_VALUE)
+        return false;
+    CKernelHandle hSnapshot(hList);
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL bMore = Module32FirstW(hSnapshot.Get(), &entry); bMore;
+         bMore = Module32NextW(hSnapshot.Get(), &entry))
+        if (_wcsicmp(entry.szExePath, strPath.c_str()) == 0)
+            return true;
+    return false;
 }
 
 // The title Sidecar derives from its tail: the tail without the blanks that follow the program name,
@@ -230,8 +247,7 @@ bool CSidecarRun::AttachProbe() {
     }
     const bool bLoaded = PumpUntil([&] { return WaitForSingleObject(hThread.Get(), 0) == WAIT_OBJECT_0; },
                                    kSendTimeoutMs, hThread.Get());
-    DWORD dwModule = 0;
-    if (!bLoaded || !GetExitCodeThread(hThread.Get(), &dwModule) || dwModule == 0) {
+    if (!bLoaded || !HasModule(m_debuggee.ProcessId(), strProbe)) {
         ADD_FAILURE() << "LoadLibraryW(\"" << strProbe << "\") failed in the panel process";
         return false;
     }
