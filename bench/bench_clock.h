@@ -1,5 +1,6 @@
 #pragma once
-// Small helpers the benchmarks share: a millisecond clock, the median of samples, and a message pump.
+// Small helpers the benchmarks share: a millisecond clock, the median of samples, a message pump, and the
+// name of the architecture the benchmark runs as (figures of the 32-bit and the 64-bit build differ).
 #include <windows.h>
 
 #include <algorithm>
@@ -8,6 +9,11 @@
 #include <vector>
 
 namespace bench {
+
+// The architecture this program was built for, for the first line of every benchmark's output.
+inline const char* Architecture() {
+    return sizeof(void*) == 8 ? "x64 (64-bit)" : "x86 (32-bit)";
+}
 
 // Milliseconds from the performance counter.
 inline double Now() {

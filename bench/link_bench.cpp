@@ -232,8 +232,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
-    std::printf("Sidecar console link benchmark: %d rounds of %d messages, medians of batch means\n", rounds,
-                kBatch);
+    std::printf("Sidecar console link benchmark, %s: %d rounds of %d messages, medians of batch means\n",
+                bench::Architecture(), rounds, kBatch);
 
     // Exposure records with new values every time. The AEC records run the mode table on every record
     // (AEC is always re-applied) with the selected fields changing; the switching records change the

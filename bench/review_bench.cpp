@@ -237,7 +237,8 @@ int wmain(int argc, wchar_t** argv) {
     ::GetClientRect(::GetDlgItem(review, IDC_REVIEW_PICTURE), &client);
     const int cw = client.right;
     const int ch = client.bottom;
-    std::printf("Sidecar review benchmark: picture control %d x %d, medians\n", cw, ch);
+    std::printf("Sidecar review benchmark, %s: picture control %d x %d, medians\n", bench::Architecture(), cw,
+                ch);
 
     const struct { int w, h, rounds; } sizes[] = {{1000, 800, 15}, {3072, 3072, 7}, {4288, 4288, 7}};
     CSharedPicture picture;
