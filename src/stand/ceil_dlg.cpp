@@ -14,9 +14,11 @@ SIDECAR_MESSAGE_MAP(CKoveCeilDlg, CDialog,
                     M::Command<&CKoveCeilDlg::OnCheck>(IDC_CEIL_CHECK), M::Timer<&CKoveCeilDlg::OnTimer>(),
                     M::Message<&CKoveCeilDlg::OnShowSid>(WM_STAND_SHOW_SID),
                     M::Message<&CKoveCeilDlg::OnShowAux>(WM_STAND_SHOW_AUX),
-                    M::Message<&CKoveCeilDlg::OnShowAngle>(WM_STAND_SHOW_ANGLE))
+                    M::Message<&CKoveCeilDlg::OnShowAngle>(WM_STAND_SHOW_ANGLE),
+                    M::Event<&CKoveCeilDlg::OnDestroy>(WM_DESTROY))
 
-CKoveCeilDlg::CKoveCeilDlg() : CDialog(IDD_CEILING_STAND) {}
+CKoveCeilDlg::CKoveCeilDlg()
+    : CDialog(IDD_CEILING_STAND), m_hold([this] { SendStandCommand(stand::kCeilRelease); }) {}
 
 CKoveCeilDlg::~CKoveCeilDlg() = default;
 
@@ -131,6 +133,12 @@ LRESULT CKoveCeilDlg::OnShowAngle(WPARAM, LPARAM) {
     return 0;
 }
 
+// The panel closing with UP or DOWN held still tells the console the jog is over.
+void CKoveCeilDlg::OnDestroy() {
+    m_hold.End();
+    Default();
+}
+
 void CKoveCeilDlg::SendStandCommand(std::int32_t nCommand) {
     if (!m_pOwner)
         return;
@@ -166,8 +174,8 @@ void CKoveCeilDlg::OnCheck() {
     StopStand();
 }
 
-// Timer 1234 is only ever stopped. A jog ends with the release the button's capture guarantees, and the
-// console reports the stand's state by itself, so the panel has nothing to poll or time out; the handler
+// Timer 1234 is only ever stopped. A jog ends with its hold's release command, however the hold ends, and
+// the console reports the stand's state by itself, so the panel has nothing to poll or time out; the handler
 // stays so that a timer of that id, were one ever started, ends once the stand is idle.
 void CKoveCeilDlg::OnTimer(UINT_PTR id) {
     if (id == kStandTimerId && m_nStandState == 0)
@@ -176,37 +184,23 @@ void CKoveCeilDlg::OnTimer(UINT_PTR id) {
 }
 
 // UP and DOWN jog while held. The press is caught here, before the button sees it: the command goes out at
-// once, and the panel takes the capture, which the button then takes over for itself, so the release is
-// addressed to the button and ends the jog. A double-click's second press arrives as WM_LBUTTONDBLCLK
-// (buttons ask for double-clicks); it is a press like any other to the operator, so it jogs too.
+// once and the hold starts; the hold sends the release command when it ends, however it ends. A
+// double-click's second press arrives as WM_LBUTTONDBLCLK (buttons ask for double-clicks); it is a press
+// like any other to the operator, so it jogs too.
 BOOL CKoveCeilDlg::PreTranslateMessage(MSG* pMsg) {
-    switch (pMsg->message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            const int id = ::GetDlgCtrlID(pMsg->hwnd);
-            if (id == IDC_CEIL_UP || id == IDC_CEIL_DOWN) {
-                if (id == IDC_CEIL_UP) {
-                    m_btnUp.SetWindowText(L"UP");
-                    m_btnUp.SetWindowText(GetText(IDS_UP));
-                    SendStandCommand(stand::kCeilUp);
-                } else {
-                    m_btnDown.SetWindowText(GetText(IDS_DN));
-                    SendStandCommand(stand::kCeilDown);
-                }
-                m_hPressedButton = pMsg->hwnd;
-                ::SetCapture(m_hWnd);
+    if (pMsg->message == WM_LBUTTONDOWN || pMsg->message == WM_LBUTTONDBLCLK) {
+        const int id = ::GetDlgCtrlID(pMsg->hwnd);
+        if (id == IDC_CEIL_UP || id == IDC_CEIL_DOWN) {
+            if (id == IDC_CEIL_UP) {
+                m_btnUp.SetWindowText(L"UP");
+                m_btnUp.SetWindowText(GetText(IDS_UP));
+                SendStandCommand(stand::kCeilUp);
+            } else {
+                m_btnDown.SetWindowText(GetText(IDS_DN));
+                SendStandCommand(stand::kCeilDown);
             }
-            break;
+            m_hold.Begin(m_hWnd, pMsg->hwnd);
         }
-        case WM_LBUTTONUP:
-            if (m_hPressedButton && pMsg->hwnd == m_hPressedButton) {
-                SendStandCommand(stand::kCeilRelease);
-                ::ReleaseCapture();
-                m_hPressedButton = nullptr;
-            }
-            break;
-        default:
-            break;
     }
     if (const int command = stand::DialogKeyCommand(*pMsg)) {
         if (command == IDOK) {

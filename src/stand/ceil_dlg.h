@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "controls/skinned_button.h"
+#include "stand/stand_hold.h"
 #include "ui/dialog.h"
 
 class CSidecarDlg;
@@ -54,9 +55,10 @@ class CKoveCeilDlg : public CDialog {
     LRESULT OnShowSid(WPARAM, LPARAM);
     LRESULT OnShowAux(WPARAM, LPARAM);
     LRESULT OnShowAngle(WPARAM, LPARAM);
+    void OnDestroy();
 
     CSidecarDlg* m_pOwner = nullptr;
-    HWND m_hPressedButton = nullptr;
+    CStandHold m_hold;  // UP or DOWN held; its end sends the release command
     std::int32_t m_nSidValue = 0;
     std::int32_t m_nAuxValue = 0;
     std::int32_t m_nAngleValue = 0;

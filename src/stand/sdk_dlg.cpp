@@ -11,7 +11,8 @@
 
 SIDECAR_MESSAGE_MAP(CKOVESDKDlg, CDialog, M::Command<&CKOVESDKDlg::OnSave>(IDC_SDK_SAVE),
                     M::Command<&CKOVESDKDlg::OnStop>(IDC_SDK_STOP),
-                    M::Command<&CKOVESDKDlg::OnConnection>(IDC_SDK_CONNECTION))
+                    M::Command<&CKOVESDKDlg::OnConnection>(IDC_SDK_CONNECTION),
+                    M::Event<&CKOVESDKDlg::OnDestroy>(WM_DESTROY))
 
 namespace {
 
@@ -32,7 +33,11 @@ constexpr unsigned kRowLabelTexts[] = {IDS_HEIGHT, IDS_ROTATE, IDS_DET, IDS_SID,
 
 }  // namespace
 
-CKOVESDKDlg::CKOVESDKDlg() : CDialog(IDD_STAND_SDK) {}
+CKOVESDKDlg::CKOVESDKDlg()
+    : CDialog(IDD_STAND_SDK), m_hold([this] {
+          if (m_pOwner)
+              m_pOwner->SendStandCode(stand::kSdkRelease);
+      }) {}
 
 CKOVESDKDlg::~CKOVESDKDlg() = default;
 
@@ -181,25 +186,12 @@ void CKOVESDKDlg::ShowStoredMessage(const std::wstring& strText, unsigned nCapti
     box.DoModal();
 }
 
-// MOVE and the axis rows report their code on the press, before the button sees it. A held control keeps
-// the capture (the panel takes it, the button then takes it over) so that its release comes back here and
-// reports 514. A double-click's second press arrives as WM_LBUTTONDBLCLK; to the operator it is a press.
+// MOVE and the axis rows report their code on the press, before the button sees it. A held control starts
+// the hold, which reports 514 when it ends, however it ends. A double-click's second press arrives as
+// WM_LBUTTONDBLCLK; to the operator it is a press.
 BOOL CKOVESDKDlg::PreTranslateMessage(MSG* pMsg) {
-    switch (pMsg->message) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            OnPress(pMsg->hwnd);
-            break;
-        case WM_LBUTTONUP:
-            if (m_hPressedButton && pMsg->hwnd == m_hPressedButton && m_pOwner) {
-                m_pOwner->SendStandCode(stand::kSdkRelease);
-                ::ReleaseCapture();
-                m_hPressedButton = nullptr;
-            }
-            break;
-        default:
-            break;
-    }
+    if (pMsg->message == WM_LBUTTONDOWN || pMsg->message == WM_LBUTTONDBLCLK)
+        OnPress(pMsg->hwnd);
     if (const int command = stand::DialogKeyCommand(*pMsg)) {
         if (command == IDOK) {
             OnOK();
@@ -219,9 +211,13 @@ void CKOVESDKDlg::OnPress(HWND hControl) {
     const bool bHold =
         id != IDC_SDK_MOVE ||
         stand::MoveHolds(m_btnStatus.GetWindowText(), m_btnAutoMove.GetCheck() != BST_UNCHECKED, AppText);
-    if (bHold) {
-        m_hPressedButton = hControl;
-        ::SetCapture(m_hWnd);
-    }
     m_pOwner->SendStandCode(*code);
+    if (bHold)
+        m_hold.Begin(m_hWnd, hControl);
+}
+
+// The panel closing with a control held still tells the console the motion is over.
+void CKOVESDKDlg::OnDestroy() {
+    m_hold.End();
+    Default();
 }

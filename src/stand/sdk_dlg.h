@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/skinned_button.h"
+#include "stand/stand_hold.h"
 #include "ui/dialog.h"
 
 class CSidecarDlg;
@@ -53,11 +54,12 @@ class CKOVESDKDlg : public CDialog {
     void OnStop();
     void OnConnection();
     void OnPress(HWND hControl);
+    void OnDestroy();
     // Shows a stored message in the extended message box (see OnConnection).
     void ShowStoredMessage(const std::wstring& strText, unsigned nCaptionId);
 
     CSidecarDlg* m_pOwner = nullptr;
-    HWND m_hPressedButton = nullptr;
+    CStandHold m_hold;                     // an axis control (or MOVE) held; its end sends 514
     std::optional<int> m_nLastConnState;   // none until the first call, which always writes
     std::optional<int> m_nLastStatusCode;  // likewise
     // Message slots read by RefreshStatus; no console record fills them yet.

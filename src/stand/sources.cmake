@@ -4,4 +4,5 @@ list(APPEND SIDECAR_CORE_SOURCES
 list(APPEND SIDECAR_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/ceil_dlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdk_dlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/stand_hold.cpp
 )

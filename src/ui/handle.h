@@ -93,6 +93,12 @@ struct CIconTraits {
     static void Close(HICON h) { ::DestroyIcon(h); }
 };
 
+struct CHookTraits {
+    static HHOOK Invalid() { return nullptr; }
+    static void Created(HHOOK) {}
+    static void Close(HHOOK h) { ::UnhookWindowsHookEx(h); }
+};
+
 using CFont = CHandle<HFONT, CGdiTraits<HFONT>>;
 using CBitmap = CHandle<HBITMAP, CGdiTraits<HBITMAP>>;
 using CRgn = CHandle<HRGN, CGdiTraits<HRGN>>;
@@ -103,3 +109,4 @@ using CMemDC = CHandle<HDC, CMemDcTraits>;
 using CFileMapping = CHandle<HANDLE, CKernelTraits>;
 using CMappedView = CHandle<void*, CViewTraits>;
 using CIcon = CHandle<HICON, CIconTraits>;
+using CHook = CHandle<HHOOK, CHookTraits>;

@@ -6,7 +6,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,6 +121,76 @@ class StandCase : public CSidecarCase {
         EXPECT_TRUE(IsWindowVisible(m_hStand));
     }
 
+    // The reports so far, without waiting for the panel to handle what is queued for it.
+    Wire Arrived() {
+        Wire out;
+        for (const Report& r : m_run.Reports())
+            out.push_back(Describe(r));
+        m_run.ClearReports();
+        return out;
+    }
+
+    // Each way a hold of `button` can end but the panel's own: the press reports `motion` at once, the hold's
+    // end reports `release` exactly once as soon as the hold ends (a change made by a call into the panel's
+    // thread is answered before the call returns), the mouse is free, and the release that follows sends
+    // nothing more.
+    void ExpectEveryHoldEndsOnce(HWND button, HWND other, const std::string& motion,
+                                 const std::string& release) {
+        const struct {
+            const char* what;
+            std::function<void()> end;
+            bool bCall;  // a call the panel's thread answers (else input queued for it)
+        } ways[] = {
+            {"released on the button", [&] { m_run.Release(button); }, false},
+            {"released outside it", [&] { m_run.Release(other); }, false},
+            {"released over the main panel", [&] { m_run.Release(m_run.Panel()); }, false},
+            {"the mouse taken away (the system cancels the mode)",
+             [&] { SendMessageTimeoutW(button, WM_CANCELMODE, 0, 0, SMTO_NORMAL, 5000, nullptr); }, true},
+            {"the button disabled", [&] { EnableWindow(button, FALSE); }, true},
+            {"the button hidden", [&] { ShowWindow(button, SW_HIDE); }, true},
+            {"the stand panel hidden", [&] { ShowWindow(m_hStand, SW_HIDE); }, true},
+        };
+        for (const auto& way : ways) {
+            SCOPED_TRACE(way.what);
+            ASSERT_TRUE(m_run.PressDown(button));
+            EXPECT_EQ(Step(), Wire{motion});
+            way.end();
+            EXPECT_EQ(way.bCall ? Arrived() : Step(), Wire{release});
+            EXPECT_EQ(Step(), Wire{});
+            EXPECT_EQ(Capture(), nullptr);
+            m_run.Release(button);
+            EXPECT_EQ(Step(), Wire{});
+            EnableWindow(button, TRUE);
+            ShowWindow(button, SW_SHOW);
+            ShowWindow(m_hStand, SW_SHOW);
+        }
+    }
+
+    // A hold running when the console asks for the review ends as the panel gives way; `viewSwitch` is all
+    // that the switch reports.
+    void ExpectTheReviewEndsAHold(HWND button, const std::string& motion, const Wire& viewSwitch) {
+        ASSERT_TRUE(m_run.PressDown(button));
+        EXPECT_EQ(Step(), Wire{motion});
+        ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, wire::ReviewImage{4, 4, 12, 100, 50}.Encode()));
+        EXPECT_FALSE(IsWindowVisible(m_run.Panel()));
+        EXPECT_EQ(Arrived(), viewSwitch) << "within the console's send";
+        EXPECT_EQ(Step(), Wire{});
+        EXPECT_EQ(Capture(), nullptr);
+        ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+        m_run.Release(button);
+        m_run.ClearReports();
+    }
+    // A hold running when the panel closes ends before the panel is gone.
+    void ExpectClosingEndsAHold(HWND button, const std::string& motion, const std::string& release) {
+        ASSERT_TRUE(m_run.PressDown(button));
+        EXPECT_EQ(Step(), Wire{motion});
+        EXPECT_EQ(m_run.Close(), std::optional<DWORD>(0));
+        Wire closing;
+        for (const Report& r : m_run.Reports())
+            closing.push_back(Describe(r));
+        EXPECT_EQ(closing, Wire{release});
+    }
+
     HWND m_hStand = nullptr;
 };
 
@@ -221,29 +293,28 @@ TEST_F(CeilingStandTest, UpAndDownJogWhileHeldAndLetTheMouseGoOnRelease) {
     EXPECT_EQ(Capture(), nullptr);
 }
 
-TEST_F(CeilingStandTest, ReleasesThatDoNotEndTheHoldSendNothing) {
+TEST_F(CeilingStandTest, EveryJogEndsWithOneReleaseHoweverItEnds) {
     HWND up = Item(IDC_CEIL_UP);
     HWND down = Item(IDC_CEIL_DOWN);
     m_run.Release(up);
     EXPECT_EQ(Step(), Wire{}) << "a release without a press";
+    ExpectEveryHoldEndsOnce(up, down, "stand 2", "stand 0");
+    ExpectEveryHoldEndsOnce(down, Item(IDC_CEIL_SID_VALUE), "stand 4", "stand 0");
 
-    ASSERT_TRUE(m_run.PressDown(up));
-    for (HWND other : {down, Item(IDC_CEIL_SID_VALUE), m_hStand, m_run.Panel()})
-        m_run.Release(other);
-    EXPECT_EQ(Step(), Wire{"stand 2"}) << "releases addressed to other windows";
-    m_run.Release(up);
-    EXPECT_EQ(Step(), Wire{"stand 0"});
-    EXPECT_EQ(Capture(), nullptr);
-
-    // A second press while held takes the hold over; only its own release ends it.
+    // Two quick presses: the first jog ends before the second starts, and only the second is held.
     ASSERT_TRUE(m_run.PressDown(up));
     ASSERT_TRUE(m_run.PressDown(down));
-    m_run.Release(up);
-    EXPECT_EQ(Step(), (Wire{"stand 2", "stand 4"}));
+    EXPECT_EQ(Step(), (Wire{"stand 2", "stand 0", "stand 4"}));
     EXPECT_EQ(Capture(), down);
     m_run.Release(down);
     EXPECT_EQ(Step(), Wire{"stand 0"});
     EXPECT_EQ(Capture(), nullptr);
+}
+
+TEST_F(CeilingStandTest, AJogEndsWhenTheReviewTakesThePanelsPlaceAndWhenThePanelCloses) {
+    // The view switch's own stop goes out first, then the jog's release as the panel is hidden.
+    ExpectTheReviewEndsAHold(Item(IDC_CEIL_UP), "stand 2", {"stand 1", "stand 0"});
+    ExpectClosingEndsAHold(Item(IDC_CEIL_DOWN), "stand 4", "stand 0");
 }
 
 TEST_F(CeilingStandTest, ModeButtonsTurnIntoCheckAndCheckSendsCheckThenStop) {
@@ -434,22 +505,34 @@ TEST_F(SdkStandTest, SaveAndStopReportOnTheClickAlone) {
     EXPECT_EQ(Capture(), nullptr);
 }
 
-TEST_F(SdkStandTest, ReleasesElsewhereSendNothingAndASecondPressTakesTheHoldOver) {
+TEST_F(SdkStandTest, EveryHoldEndsWithOne514HoweverItEnds) {
     StartSdk();
     ShowDevice();
     m_run.Release(Item(IDC_SDK_SID_UP));
     EXPECT_EQ(Step(), Wire{}) << "a release without a press";
+    ExpectEveryHoldEndsOnce(Item(IDC_SDK_HEIGHT_UP), Item(IDC_SDK_STATUS), "sdk 2339", "sdk 514");
+    SendTexts(0, L"APR ACKNOWLEDGE", L"CON");
+    ExpectEveryHoldEndsOnce(Item(IDC_SDK_MOVE), Item(IDC_SDK_ROTATE_UP), "sdk 2335", "sdk 514");
 
+    // Two quick presses, and a double-click: each motion ends before the next starts.
     ASSERT_TRUE(m_run.PressDown(Item(IDC_SDK_HEIGHT_UP)));
-    m_run.Release(Item(IDC_SDK_ROTATE_UP));
-    m_run.Release(Item(IDC_SDK_STATUS));
     ASSERT_TRUE(m_run.PressDown(Item(IDC_SDK_DET_DOWN)));
-    m_run.Release(Item(IDC_SDK_HEIGHT_UP));
-    EXPECT_EQ(Step(), (Wire{"sdk 2339", "sdk 2346"}));
+    EXPECT_EQ(Step(), (Wire{"sdk 2339", "sdk 514", "sdk 2346"}));
     EXPECT_EQ(Capture(), Item(IDC_SDK_DET_DOWN));
     m_run.Release(Item(IDC_SDK_DET_DOWN));
-    EXPECT_EQ(Step(), Wire{"sdk 514"});
+    ASSERT_TRUE(m_run.Press(Item(IDC_SDK_SID_UP)));
+    PostDoubleClick(Item(IDC_SDK_SID_UP));
+    m_run.Release(Item(IDC_SDK_SID_UP));
+    EXPECT_EQ(Step(), (Wire{"sdk 514", "sdk 2351", "sdk 514", "sdk 2351", "sdk 514"}));
     EXPECT_EQ(Capture(), nullptr);
+}
+
+TEST_F(SdkStandTest, AHoldEndsWhenTheReviewTakesThePanelsPlaceAndWhenThePanelCloses) {
+    StartSdk();
+    ShowDevice();
+    ExpectTheReviewEndsAHold(Item(IDC_SDK_ROTATE_DOWN), "sdk 2342", {"sdk 514"});
+    ShowDevice();
+    ExpectClosingEndsAHold(Item(IDC_SDK_ROTATE_DOWN), "sdk 2342", "sdk 514");
 }
 
 TEST_F(SdkStandTest, ConnectionClickClearsTheStatusAndShowsStateZeroOnce) {
