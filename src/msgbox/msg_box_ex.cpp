@@ -78,8 +78,35 @@ HWND CMsgBoxEx::ButtonWindow(int index) const {
     return m_buttons[static_cast<std::size_t>(index)]->m_hWnd;
 }
 
+// Enter answers with the focused button, or with the leftmost when the focus is elsewhere (the check box):
+// never with the template's hidden OK, which the dialog manager would take for the default button.
 BOOL CMsgBoxEx::PreTranslateMessage(MSG* pMsg) {
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && !m_buttons.empty()) {
+        const HWND focus = ::GetFocus();
+        int id = m_buttons.back()->GetDlgCtrlID();
+        for (const auto& button : m_buttons) {
+            if (button->m_hWnd == focus)
+                id = button->GetDlgCtrlID();
+        }
+        OnButton(static_cast<UINT>(id));
+        return TRUE;
+    }
     return CDialog::PreTranslateMessage(pMsg);
+}
+
+bool CMsgBoxEx::ShowsButton(UINT id) const {
+    for (int i = 0; i < m_nButtonCount; ++i) {
+        if (static_cast<UINT>(m_nButtonId[i]) == id)
+            return true;
+    }
+    return false;
+}
+
+// The leftmost button, the last one made, takes the focus as the dialog's default button, as the
+// platform's own box does with its first button.
+void CMsgBoxEx::FocusLeftmost() {
+    if (!m_buttons.empty())
+        ::SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_buttons.back()->m_hWnd), TRUE);
 }
 
 void CMsgBoxEx::DoDataExchange(CDataExchange& dx) {
@@ -95,7 +122,8 @@ BOOL CMsgBoxEx::OnInitDialog() {
     if (m_bShowCheck)
         CreateCheckBox();
     PlayBeep();
-    return TRUE;
+    FocusLeftmost();
+    return FALSE;  // the focus is set
 }
 
 BOOL CMsgBoxEx::LayoutControls() {
@@ -159,7 +187,11 @@ void CMsgBoxEx::PlayBeep() {
     ::MessageBeep(m_nBeepPlayed);
 }
 
+// The box ends only with a button it shows, or with Escape's cancel (2) whatever it shows; the template's
+// hidden OK and Cancel answer nothing else.
 void CMsgBoxEx::OnButton(UINT id) {
+    if (id != IDCANCEL && !ShowsButton(id))
+        return;
     if (m_pCheck && m_pCheck->m_hWnd)
         m_bDontShowAgain = m_pCheck->GetCheck();
     EndDialog(static_cast<INT_PTR>(id));
@@ -176,6 +208,7 @@ void CMsgBoxEx::OnCheck() {
 void CMsgBoxEx::OnSysColorChange() {
     Default();
     LayoutControls();
+    FocusLeftmost();
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 

@@ -56,6 +56,8 @@ class CMsgBoxEx : public CDialog {
     void ReleaseControls();
     void CreateCheckBox();
     void PlayBeep();
+    void FocusLeftmost();
+    bool ShowsButton(UINT id) const;
 
     void OnButton(UINT id);
     void OnCheck();

@@ -136,7 +136,7 @@ TEST(MsgBoxEx, ButtonSetsStandRightToLeftWithLocalisedCaptionsAndPixelGeometry) 
     EXPECT_EQ(box.m_strCaption, L"");
 }
 
-TEST(MsgBoxEx, EachButtonReturnsItsIdAndEscapeReturnsCancelEvenWithoutACancelButton) {
+TEST(MsgBoxEx, EachAnswerIsAShownButtonsIdAndEscapeReturnsCancelEvenWithoutACancelButton) {
     for (int answer : {6, 7}) {
         CMsgBoxEx box(nullptr, L"Do you want to cancel this image? (Y/N)", L"Review", 4);
         INT_PTR result = RunBox(box, [&](CMsgBoxEx& b) { Click(::GetDlgItem(b.m_hWnd, answer)); });
@@ -153,6 +153,27 @@ TEST(MsgBoxEx, EachButtonReturnsItsIdAndEscapeReturnsCancelEvenWithoutACancelBut
             Click(button);
         });
         EXPECT_EQ(result, answer);
+    }
+    // The keyboard answers only with a button the box shows: Enter and Space choose the focused one (the
+    // leftmost after the build, as the platform's own box), Escape cancels. In each style the program uses:
+    // the review's Yes/No question and the stand's stored message.
+    for (std::uint32_t style : {4u, 10u}) {
+        SCOPED_TRACE(style);
+        for (UINT key : {VK_RETURN, VK_SPACE}) {
+            CMsgBoxEx first(nullptr, L"", L"", style);
+            const int leftmost = first.m_nButtonId[first.m_nButtonCount - 1];
+            EXPECT_EQ(RunBox(first, [key](CMsgBoxEx&) { PressKey(::GetFocus(), key); }), leftmost) << key;
+            CMsgBoxEx other(nullptr, L"", L"", style);
+            EXPECT_EQ(RunBox(other,
+                             [key](CMsgBoxEx& b) {
+                                 ::SetFocus(b.ButtonWindow(0));
+                                 PressKey(::GetFocus(), key);
+                             }),
+                      other.m_nButtonId[0])
+                << key;
+        }
+        CMsgBoxEx escape(nullptr, L"", L"", style);
+        EXPECT_EQ(RunBox(escape, [](CMsgBoxEx&) { PressKey(::GetFocus(), VK_ESCAPE); }), IDCANCEL);
     }
     CMsgBoxEx box(nullptr, L"", L"", 4);
     EXPECT_EQ(RunBox(box, [](CMsgBoxEx&) { PressKey(::GetFocus(), VK_ESCAPE); }), IDCANCEL);
