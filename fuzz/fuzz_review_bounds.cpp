@@ -63,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::free(const_cast<std::uint8_t*>(view));
     }
 
-    const CReviewFit fit =
-        FitReviewPicture(width, height, I32At(all, 28), I32At(all, 32), I32At(all, 36), I32At(all, 40));
+    const CReviewFit fit = FitReviewPicture(I32At(all, 28), I32At(all, 32), I32At(all, 36), I32At(all, 40));
     // A layer bitmap without sides is not scaled and sits at the centre of the client area.
     if (I32At(all, 28) == 0 && I32At(all, 32) == 0) {
         FUZZ_CHECK(fit.fScale == 0.0f);

@@ -63,12 +63,19 @@ std::optional<std::uint32_t> Rgb24ImageBytes(int width, int height) {
     return static_cast<std::uint32_t>(row * height);
 }
 
-CLayerSize ScaledLayerSize(int clientHeight, int zoomDivisor, int bitmapWidth, int bitmapHeight) {
+CLayerSize ScaledLayerSize(int clientWidth, int clientHeight, int zoomDivisor, int bitmapWidth,
+                           int bitmapHeight) {
     if (zoomDivisor <= 0 || bitmapHeight == 0)
         return {};
-    int h = clientHeight / zoomDivisor;
-    float s = static_cast<float>(h) / static_cast<float>(bitmapHeight);
-    return {TruncateToInt(static_cast<float>(bitmapWidth) * s), h};
+    const int h = clientHeight / zoomDivisor;
+    const int w = clientWidth / zoomDivisor;
+    const int fittedWidth = TruncateToInt(static_cast<float>(bitmapWidth) *
+                                          (static_cast<float>(h) / static_cast<float>(bitmapHeight)));
+    if (bitmapWidth == 0 || fittedWidth <= w)
+        return {fittedWidth, h};
+    // Too wide for the height: fitted to the width instead.
+    return {w, TruncateToInt(static_cast<float>(bitmapHeight) *
+                             (static_cast<float>(w) / static_cast<float>(bitmapWidth)))};
 }
 
 int WindowAdjustStep(int bitDepth) {

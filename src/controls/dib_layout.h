@@ -27,10 +27,13 @@ struct CLayerSize {
     bool operator==(const CLayerSize&) const = default;
 };
 
-// The size a scaled layer is drawn at: clientHeight / zoomDivisor high (integer division), and as wide as
-// keeps the bitmap's aspect ratio, the factor being a single-precision float and the width truncated. A
+// The size a scaled layer is drawn at, the whole bitmap fitted inside the client area divided by the zoom
+// divisor (integer division), aspect kept, the factor a single-precision float and the other side
+// truncated: clientHeight / zoomDivisor high when it fits that way (every picture at least as tall as the
+// area's shape), else clientWidth / zoomDivisor wide, so that a wide picture is never cut at the sides. A
 // bitmap without height or a divisor that is not positive gives an empty size.
-CLayerSize ScaledLayerSize(int clientHeight, int zoomDivisor, int bitmapWidth, int bitmapHeight);
+CLayerSize ScaledLayerSize(int clientWidth, int clientHeight, int zoomDivisor, int bitmapWidth,
+                           int bitmapHeight);
 
 // Window width and level change per pixel of a right-button drag, by the detector's bit depth.
 int WindowAdjustStep(int bitDepth);

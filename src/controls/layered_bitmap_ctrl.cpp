@@ -12,6 +12,7 @@ SIDECAR_MESSAGE_MAP(CLayeredBitmapCtrl, CStatic, M::Event<&CLayeredBitmapCtrl::O
                     M::Mouse<&CLayeredBitmapCtrl::OnMouseMove>(WM_MOUSEMOVE),
                     M::Mouse<&CLayeredBitmapCtrl::OnRButtonDown>(WM_RBUTTONDOWN),
                     M::Mouse<&CLayeredBitmapCtrl::OnRButtonUp>(WM_RBUTTONUP),
+                    M::Message<&CLayeredBitmapCtrl::OnCaptureChanged>(WM_CAPTURECHANGED),
                     M::Event<&CLayeredBitmapCtrl::OnSysColorChange>(WM_SYSCOLORCHANGE))
 
 namespace {
@@ -74,9 +75,18 @@ bool CLayeredBitmapCtrl::RemoveLayer(int id) {
     auto it =
         std::find_if(m_layers.begin(), m_layers.end(), [id](const CLayerInfo& l) { return l.m_nID == id; });
     bool found = it != m_layers.end();
-    if (found)
+    bool held = false;
+    if (found) {
+        held = it->m_bDragging;
         m_layers.erase(it);
+    }
     RenumberLayers();
+    // The held layer gone (a new picture during a right-button drag): the mouse is let go with it, so the
+    // dialog's buttons answer the next click.
+    const bool anyHeld =
+        std::any_of(m_layers.begin(), m_layers.end(), [](const CLayerInfo& l) { return l.m_bDragging; });
+    if (held && !anyHeld && m_hWnd && ::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
     return found;
 }
 
@@ -103,7 +113,8 @@ bool CLayeredBitmapCtrl::BuildLayerRegion(CLayerInfo* layer) const {
     layer->m_bHasRegion = true;
     layer->m_rgn.Attach(::CreateRectRgn(0, 0, 0, 0));
     RECT rc = GetClientRect();
-    CLayerSize size = ScaledLayerSize(rc.bottom - rc.top, m_nZoomDivisor, bm.bmWidth, bm.bmHeight);
+    CLayerSize size =
+        ScaledLayerSize(rc.right - rc.left, rc.bottom - rc.top, m_nZoomDivisor, bm.bmWidth, bm.bmHeight);
     CRgn rect(::CreateRectRgn(rc.left, rc.top, size.cx, size.cy));
     ::CombineRgn(layer->m_rgn.Get(), rect.Get(), nullptr, RGN_COPY);
     return true;
@@ -182,7 +193,7 @@ bool CLayeredBitmapCtrl::DrawLayer(CBitmap* target, CLayerInfo* layer) const {
         return true;
     }
 
-    const CLayerSize size = ScaledLayerSize(H, m_nZoomDivisor, dim.cx, dim.cy);
+    const CLayerSize size = ScaledLayerSize(W, H, m_nZoomDivisor, dim.cx, dim.cy);
     // The layer goes in opaque through a mask of its rectangle: the target keeps every pixel outside it.
     CBitmap mask(::CreateBitmap(W, H, 1, 1, nullptr));
     CBitmap work1(::CreateCompatibleBitmap(targetDC.Get(), W, H));
@@ -351,15 +362,32 @@ void CLayeredBitmapCtrl::OnRButtonUp(UINT, POINT) {
         Default();
         return;
     }
-    for (auto it = m_layers.rbegin(); it != m_layers.rend(); ++it) {
-        if (!it->m_bDragging)
-            continue;
+    // The layers are put back before the capture goes, so that the capture change finds nothing held.
+    if (PutHeldLayersBack() && ::GetCapture() == m_hWnd)
         ::ReleaseCapture();
-        it->m_bVisible = true;
-        it->m_bDragging = false;
-    }
     Refresh();
     Default();
+}
+
+// The mouse taken away during a drag (another window's capture, a message box): the drag ends there, as if
+// the right button had come up.
+LRESULT CLayeredBitmapCtrl::OnCaptureChanged(WPARAM, LPARAM lp) {
+    if (reinterpret_cast<HWND>(lp) != m_hWnd && PutHeldLayersBack())
+        Refresh();
+    Default();
+    return 0;
+}
+
+bool CLayeredBitmapCtrl::PutHeldLayersBack() {
+    bool held = false;
+    for (CLayerInfo& layer : m_layers) {
+        if (!layer.m_bDragging)
+            continue;
+        layer.m_bVisible = true;
+        layer.m_bDragging = false;
+        held = true;
+    }
+    return held;
 }
 
 void CLayeredBitmapCtrl::OnSysColorChange() {

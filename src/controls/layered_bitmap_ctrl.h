@@ -60,7 +60,11 @@ class CLayeredBitmapCtrl : public CStatic {
     void OnMouseMove(UINT flags, POINT pt);
     void OnRButtonDown(UINT flags, POINT pt);
     void OnRButtonUp(UINT flags, POINT pt);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM lp);
     void OnSysColorChange();
+
+    // Puts every held layer back (shown, not held); true when one was held.
+    bool PutHeldLayersBack();
 
     // The top-most visible layer whose region holds the point (and, when asked, that may be held).
     CLayerInfo* HitTest(POINT pt, bool hitEnabledOnly);

@@ -120,8 +120,8 @@ void CDlgReview::ShowPicture(const BYTE* pixels, std::uint64_t available, int wi
     }
 
     const SIZE dim = RecordedDimension(layer.m_bmp);
-    const CReviewFit fit = FitReviewPicture(width, height, dim.cx, dim.cy, client.right - client.left,
-                                            client.bottom - client.top);
+    const CReviewFit fit =
+        FitReviewPicture(dim.cx, dim.cy, client.right - client.left, client.bottom - client.top);
     layer.m_ptOrigin = {fit.x, fit.y};
     m_picture.BuildLayerRegion(&layer);
     ::OffsetRgn(layer.m_rgn.Get(), layer.m_ptOrigin.x, layer.m_ptOrigin.y);
@@ -143,7 +143,9 @@ void CDlgReview::OnCancelPressed() {
     if (!m_pPanel || m_bConfirming)
         return;
     m_bConfirming = true;
-    CMsgBoxEx box(nullptr, GetText(IDS_CANCEL_IMAGE), GetText(IDS_REVIEW), kConfirmStyle);
+    // Modal to the review, so that nothing behind the question (Save, the picture) can be pressed while it
+    // is open and it stays above the review: one question, one answer.
+    CMsgBoxEx box(this, GetText(IDS_CANCEL_IMAGE), GetText(IDS_REVIEW), kConfirmStyle);
     INT_PTR answer = box.DoModal();
     m_bConfirming = false;
     // Yes, Escape (2) or anything but No confirms.

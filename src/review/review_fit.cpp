@@ -2,8 +2,6 @@
 
 #include "controls/dib_layout.h"
 
-#include <cstdlib>
-
 namespace {
 
 int HalfOfDifference(int client, int scaled) {
@@ -26,19 +24,15 @@ bool ReviewPictureFits(int width, int height, std::uint64_t available) {
     return bytes && *bytes <= available;
 }
 
-CReviewFit FitReviewPicture(int width, int height, int bitmapWidth, int bitmapHeight, int clientWidth,
-                            int clientHeight) {
-    std::int64_t dx = std::llabs(static_cast<std::int64_t>(width) - clientWidth);
-    std::int64_t dy = std::llabs(static_cast<std::int64_t>(height) - clientHeight);
+CReviewFit FitReviewPicture(int bitmapWidth, int bitmapHeight, int clientWidth, int clientHeight) {
+    const CLayerSize size = ScaledLayerSize(clientWidth, clientHeight, 1, bitmapWidth, bitmapHeight);
     CReviewFit fit;
-    if (dx > dy) {
-        if (bitmapWidth != 0)
-            fit.fScale = static_cast<float>(clientWidth) / static_cast<float>(bitmapWidth);
-    } else {
-        if (bitmapHeight != 0)
-            fit.fScale = static_cast<float>(clientHeight) / static_cast<float>(bitmapHeight);
+    if (bitmapHeight != 0) {
+        fit.fScale = size.cy == clientHeight || bitmapWidth == 0
+                         ? static_cast<float>(clientHeight) / static_cast<float>(bitmapHeight)
+                         : static_cast<float>(clientWidth) / static_cast<float>(bitmapWidth);
     }
-    fit.x = HalfOfDifference(clientWidth, TruncateToInt(fit.fScale * static_cast<float>(bitmapWidth)));
-    fit.y = HalfOfDifference(clientHeight, TruncateToInt(fit.fScale * static_cast<float>(bitmapHeight)));
+    fit.x = HalfOfDifference(clientWidth, size.cx);
+    fit.y = HalfOfDifference(clientHeight, size.cy);
     return fit;
 }

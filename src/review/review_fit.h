@@ -25,10 +25,9 @@ struct CReviewFit {
     int y = 0;
 };
 
-// Fits a picture of width x height (as the console gave it), whose layer bitmap is bitmapWidth x
-// bitmapHeight, into a client area of clientWidth x clientHeight. The side whose size differs more from the
-// client's decides the scale (width when strictly greater, height otherwise); the origin centres the scaled
-// bitmap, each scaled side truncated and the halving truncated toward zero. A bitmap without a side gives
-// scale 0 and the origin at the centre.
-CReviewFit FitReviewPicture(int width, int height, int bitmapWidth, int bitmapHeight, int clientWidth,
-                            int clientHeight);
+// Fits the picture's layer bitmap, bitmapWidth x bitmapHeight, into a client area of clientWidth x
+// clientHeight the way the picture control draws a scaled layer: whole, aspect kept, fitted to the height
+// unless that would make it wider than the area, then to the width. The origin centres it, the halving
+// truncated toward zero; the scale is the factor of the side that was fitted. A bitmap without height
+// gives scale 0 and the origin at the centre.
+CReviewFit FitReviewPicture(int bitmapWidth, int bitmapHeight, int clientWidth, int clientHeight);

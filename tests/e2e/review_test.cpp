@@ -209,7 +209,7 @@ TEST_F(ReviewTest, ReviewTakesThePanelsPlaceWithItsTextsLooksAndTheLastPatientsL
     EXPECT_EQ(m_run.Caption(ReviewItem(IDC_REVIEW_STUDY)), L"KNEE");
 }
 
-TEST_F(ReviewTest, PictureIsFittedByTheSideThatDiffersMoreAndCentred) {
+TEST_F(ReviewTest, PictureIsFittedWholeAndCentred) {
     ShowReview(0, 0);  // shows the (empty) dialog so the control's size can be read
     RECT client{};
     ASSERT_TRUE(::GetClientRect(ReviewItem(kPicture), &client));
@@ -232,8 +232,8 @@ TEST_F(ReviewTest, PictureIsFittedByTheSideThatDiffersMoreAndCentred) {
     EXPECT_EQ(shot.Grey(cw - 1, ch - 1), quadrant(cw - 1, ch - 1));
     EXPECT_EQ(shot.Grey(5, ch - 1), quadrant(5, ch - 1));
 
-    // The height differs more: fitted to the height and centred across. Half as wide and twice as high as
-    // the control gives scale 1/2: (cw / 2) / 2 columns wide, black bars on both sides.
+    // Portrait: fitted to the height and centred across. Half as wide and twice as high as the control gives
+    // scale 1/2: (cw / 2) / 2 columns wide, black bars on both sides.
     const int half = cw / 2;
     ASSERT_TRUE(m_picture.Share(half, 2 * ch, [](int, int) { return std::uint8_t{200}; }));
     ShowReview(half, 2 * ch);
@@ -245,7 +245,7 @@ TEST_F(ReviewTest, PictureIsFittedByTheSideThatDiffersMoreAndCentred) {
     EXPECT_EQ(shot.Grey(left, 0), 200);
     EXPECT_EQ(shot.Grey(left, ch - 1), 200);
 
-    // Twice the size both ways: scale 1/2 whichever side decides, so the picture fills the control; its
+    // Square to the control, twice its size both ways: scale 1/2, so the picture fills the control; its
     // left half white, right half dark grey.
     ASSERT_TRUE(
         m_picture.Share(2 * cw, 2 * ch, [cw](int x, int) { return std::uint8_t(x < cw ? 255 : 30); }));
@@ -257,17 +257,23 @@ TEST_F(ReviewTest, PictureIsFittedByTheSideThatDiffersMoreAndCentred) {
     EXPECT_EQ(shot.Grey(cw / 2 + 1, ch / 2), 30);
     EXPECT_EQ(shot.Grey(cw - 1, ch - 1), 30);
 
-    // The width differs more: the width's scale places it, centred down the control by the height that
-    // scale gives ((ch / 2) / 2 rows for a picture twice as wide and half as high); the layer itself is
-    // always drawn fitted to the control's height, so it runs on past the bottom edge.
-    ASSERT_TRUE(m_picture.Share(2 * cw, ch / 2, [](int, int) { return std::uint8_t{180}; }));
-    ShowReview(2 * cw, ch / 2);
+    // Landscape, twice as wide and half as high: fitted to the width (scale 1/2), (ch / 2) / 2 rows high
+    // and centred down the control, so both side edges (marked dark and light) and every row are seen.
+    const int wide = 2 * cw;
+    ASSERT_TRUE(m_picture.Share(wide, ch / 2, [wide](int x, int) {
+        return std::uint8_t(x < 10 ? 250 : x >= wide - 10 ? 90 : 180);
+    }));
+    ShowReview(wide, ch / 2);
     shot = WaitForPicture([&](const CShot& s) { return s.IsBlack(cw / 2, 0); });
-    const int top = (ch - (ch / 2) / 2) / 2;
+    const int rows = (ch / 2) / 2;
+    const int top = (ch - rows) / 2;
     EXPECT_TRUE(shot.IsBlack(cw / 2, top - 1));
     EXPECT_EQ(shot.Grey(cw / 2, top), 180);
-    EXPECT_EQ(shot.Grey(0, ch - 1), 180);
-    EXPECT_EQ(shot.Grey(cw - 1, ch - 1), 180);
+    EXPECT_EQ(shot.Grey(cw / 2, top + rows - 1), 180);
+    EXPECT_TRUE(shot.IsBlack(cw / 2, top + rows));
+    EXPECT_TRUE(shot.IsBlack(0, ch - 1)) << "nothing runs past the bottom";
+    EXPECT_EQ(shot.Grey(0, top + rows / 2), 250) << "the left edge is seen";
+    EXPECT_EQ(shot.Grey(cw - 1, top + rows / 2), 90) << "the right edge is seen";
 }
 
 TEST_F(ReviewTest, SaveReportsAndStaysWhileEnterActsAsSave) {
@@ -313,6 +319,13 @@ TEST_F(ReviewTest, CancelAsksOnlyNoKeepsTheDialogYesAndEscapeReportAndBringThePa
     EXPECT_LT(ReadRectIn(yes, box).left, ReadRectIn(no, box).left) << "Yes left of No";
     EXPECT_EQ(m_run.SkinElement(yes), L"testBtn0001");
     EXPECT_TRUE(m_run.Reports().empty()) << "nothing is reported while the operator decides";
+    // The question is the review's own: the review is inert behind it and it stays above the review, so
+    // Save pressed meanwhile sends nothing (one image, one answer).
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), Review());
+    EXPECT_FALSE(m_run.Press(ReviewItem(IDOK))) << "Save cannot be pressed while the question is open";
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_TRUE(m_run.Reports().empty());
+    EXPECT_EQ(MessageBox(), box);
     ASSERT_TRUE(m_run.Press(no));
     ASSERT_TRUE(m_run.Sync());
     EXPECT_EQ(MessageBox(), nullptr);
@@ -347,9 +360,25 @@ TEST_F(ReviewTest, CancelAsksOnlyNoKeepsTheDialogYesAndEscapeReportAndBringThePa
     EXPECT_EQ(m_run.Reports()[0].code, wire::CDC_REVIEW_CANCEL);
     EXPECT_TRUE(PanelShown());
     EXPECT_EQ(MessageBox(), nullptr);
+
+    // Enter in the box chooses its focused button, Yes (the leftmost), as the platform's own box would.
+    ShowReview(64, 64);
+    m_run.ClearReports();
+    ASSERT_TRUE(m_run.Press(ReviewItem(IDCANCEL)));
+    box = WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    GUITHREADINFO info{sizeof info};
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(box, nullptr), &info));
+    EXPECT_EQ(info.hwndFocus, BoxButton(box, IDYES));
+    ::PostMessageW(info.hwndFocus, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !m_run.Reports().empty(); }, CSidecarRun::kReportTimeoutMs));
+    ASSERT_TRUE(m_run.Sync());
+    ASSERT_EQ(m_run.Reports().size(), 1u);
+    EXPECT_EQ(m_run.Reports()[0].code, wire::CDC_REVIEW_CANCEL);
+    EXPECT_TRUE(PanelShown());
 }
 
-TEST_F(ReviewTest, RightButtonDragShowsTheConsolesWindowValuesInTheCaption) {
+TEST_F(ReviewTest, RightButtonDragShowsTheConsolesWindowValuesAndEndsWithItsPicture) {
     ASSERT_TRUE(m_picture.Share(300, 300, [](int, int) { return std::uint8_t{128}; }));
     ShowReview(300, 300, 15, 4000, 2000);
     HWND picture = ReviewItem(kPicture);
@@ -366,6 +395,22 @@ TEST_F(ReviewTest, RightButtonDragShowsTheConsolesWindowValuesInTheCaption) {
     EXPECT_EQ(m_run.Caption(Review()), L"WW : 4030, WL : 2020");
     ::PostMessageW(picture, WM_RBUTTONUP, 0, MAKELPARAM(x + 2, y - 3));
     ASSERT_TRUE(m_run.Sync());
+
+    // A new picture while the right button is held replaces the held layer: the mouse is let go with it,
+    // so Save answers the next click.
+    ::PostMessageW(picture, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+    ASSERT_TRUE(m_run.Sync());
+    GUITHREADINFO info{sizeof info};
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(picture, nullptr), &info));
+    ASSERT_EQ(info.hwndCapture, picture);
+    ShowReview(300, 300, 15, 4000, 2000);
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(picture, nullptr), &info));
+    EXPECT_EQ(info.hwndCapture, nullptr);
+    m_run.ClearReports();
+    ASSERT_TRUE(m_run.Press(ReviewItem(IDOK)));
+    ASSERT_TRUE(m_run.Sync());
+    ASSERT_EQ(m_run.Reports().size(), 1u);
+    EXPECT_EQ(m_run.Reports()[0].code, wire::CDC_REVIEW_SAVE);
     ExpectPanelAnswers();
 }
 

@@ -46,20 +46,25 @@ TEST(DibLayout, ImageSizesCountPaddedRowsAndRefuseWhatDoesNotFit) {
     EXPECT_FALSE(GreyImageBytes(INT_MAX, INT_MAX));
 }
 
-TEST(DibLayout, ScaledLayerIsFittedToTheClientHeightWhateverItsWidth) {
-    // Wider than the control after fitting, and still drawn at that width.
-    EXPECT_EQ(ScaledLayerSize(400, 1, 2000, 1000), (CLayerSize{800, 400}));
-    EXPECT_EQ(ScaledLayerSize(717, 1, 1000, 800), (CLayerSize{896, 717}));
-    EXPECT_EQ(ScaledLayerSize(717, 1, 986, 717), (CLayerSize{986, 717}));
-    EXPECT_EQ(ScaledLayerSize(300, 1, 100, 50), (CLayerSize{600, 300}));  // enlarged too
-    // The zoom divisor divides the client height first, truncating.
-    EXPECT_EQ(ScaledLayerSize(401, 2, 2000, 1000), (CLayerSize{400, 200}));
+TEST(DibLayout, ScaledLayerIsFittedWholeInsideTheClientArea) {
+    // Fitted to the height while that keeps it inside the width (portrait and near-square pictures).
+    EXPECT_EQ(ScaledLayerSize(986, 717, 1, 1000, 800), (CLayerSize{896, 717}));
+    EXPECT_EQ(ScaledLayerSize(986, 717, 1, 986, 717), (CLayerSize{986, 717}));
+    EXPECT_EQ(ScaledLayerSize(986, 717, 1, 800, 1024), (CLayerSize{560, 717}));
+    EXPECT_EQ(ScaledLayerSize(900, 300, 1, 100, 50), (CLayerSize{600, 300}));  // enlarged too
+    // Too wide for the height: fitted to the width, never drawn past the sides.
+    EXPECT_EQ(ScaledLayerSize(500, 400, 1, 2000, 1000), (CLayerSize{500, 250}));
+    EXPECT_EQ(ScaledLayerSize(986, 717, 1, 1000, 700), (CLayerSize{986, 690}));
+    // The zoom divisor divides both sides first, truncating.
+    EXPECT_EQ(ScaledLayerSize(1000, 401, 2, 2000, 1000), (CLayerSize{400, 200}));
+    EXPECT_EQ(ScaledLayerSize(301, 401, 2, 2000, 1000), (CLayerSize{150, 75}));
     // Nothing to scale from: an empty size instead of a division by zero.
-    EXPECT_EQ(ScaledLayerSize(400, 1, 2000, 0), (CLayerSize{}));
-    EXPECT_EQ(ScaledLayerSize(400, 0, 2000, 1000), (CLayerSize{}));
-    // A one-row strip 10^8 wide in a 700-high control would be 7 x 10^10 wide: saturated, not overflowed.
-    EXPECT_EQ(ScaledLayerSize(700, 1, 100000000, 1), (CLayerSize{INT_MAX, 700}));
-    EXPECT_EQ(ScaledLayerSize(700, 1, 1000000, 1), (CLayerSize{700000000, 700}));
+    EXPECT_EQ(ScaledLayerSize(986, 400, 1, 2000, 0), (CLayerSize{}));
+    EXPECT_EQ(ScaledLayerSize(986, 400, 0, 2000, 1000), (CLayerSize{}));
+    // Extreme strips: a column 10^8 high is less than a pixel wide; a row 10^8 wide fits the width with no
+    // row left (fitted to the height it would be 7 x 10^10 wide).
+    EXPECT_EQ(ScaledLayerSize(INT_MAX, 700, 1, 1, 100000000), (CLayerSize{0, 700}));
+    EXPECT_EQ(ScaledLayerSize(986, 700, 1, 100000000, 1), (CLayerSize{986, 0}));
 }
 
 TEST(DibLayout, TruncateToIntCutsTowardZeroAndSaturatesOutsideTheIntRange) {

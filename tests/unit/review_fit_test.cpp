@@ -6,57 +6,51 @@
 
 #include "review/review_fit.h"
 
-TEST(ReviewFit, TheSideThatDiffersMoreDecidesTheScaleAndTheOriginCentres) {
-    // |1000 - 986| = 14 is not greater than |800 - 717| = 83: fitted by height.
-    CReviewFit fit = FitReviewPicture(1000, 800, 1000, 800, 986, 717);
+TEST(ReviewFit, ThePictureIsFittedWholeAndCentred) {
+    // A portrait or near-square picture: fitted by height, centred across.
+    CReviewFit fit = FitReviewPicture(1000, 800, 986, 717);
     EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 800.0f);
     EXPECT_EQ(fit.x, 45);
     EXPECT_EQ(fit.y, 0);
 
-    // A picture exactly the size of the control: a tie goes to the height, scale 1, origin (0, 0).
-    fit = FitReviewPicture(986, 717, 986, 717, 986, 717);
+    // A picture exactly the size of the control: scale 1, origin (0, 0).
+    fit = FitReviewPicture(986, 717, 986, 717);
     EXPECT_EQ(fit.fScale, 1.0f);
     EXPECT_EQ(fit.x, 0);
     EXPECT_EQ(fit.y, 0);
 
-    // A wide picture whose width differs more: fitted by width and centred vertically.
-    fit = FitReviewPicture(3000, 1000, 3000, 1000, 986, 717);
-    EXPECT_FLOAT_EQ(fit.fScale, 986.0f / 3000.0f);
+    // A landscape picture: fitted by width and centred vertically, so no column is outside the control.
+    fit = FitReviewPicture(2000, 1000, 500, 400);
+    EXPECT_FLOAT_EQ(fit.fScale, 0.25f);
     EXPECT_EQ(fit.x, 0);
-    EXPECT_EQ(fit.y, (717 - 328) / 2);
-
-    // Equal differences are a tie: the height decides.
-    fit = FitReviewPicture(1100, 817, 1100, 817, 1000, 717);
-    EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 817.0f);
+    EXPECT_EQ(fit.y, 75);
+    // Only a little wider than the control's shape: the height fit would overhang, so the width decides.
+    fit = FitReviewPicture(1000, 700, 986, 717);
+    EXPECT_FLOAT_EQ(fit.fScale, 986.0f / 1000.0f);
+    EXPECT_EQ(fit.x, 0);
+    EXPECT_EQ(fit.y, (717 - 690) / 2);
+    // A small portrait picture is enlarged to the height, not pushed off the top by a width fit.
+    fit = FitReviewPicture(100, 200, 986, 717);
+    EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 200.0f);
+    EXPECT_EQ(fit.x, (986 - 358) / 2);
+    EXPECT_EQ(fit.y, 0);
 }
 
-TEST(ReviewFit, OriginTruncatesTowardZeroAndGoesNegativeWhenThePictureOverhangs) {
+TEST(ReviewFit, OriginTruncatesTowardZero) {
     // Scaled width 2 * 1000 / 3 = 666.67 truncates to 666; (1001 - 666) / 2 = 167.5 truncates to 167.
-    CReviewFit fit = FitReviewPicture(1000, 300, 1000, 300, 1001, 200);
+    CReviewFit fit = FitReviewPicture(1000, 300, 1001, 200);
     EXPECT_FLOAT_EQ(fit.fScale, 200.0f / 300.0f);
     EXPECT_EQ(fit.x, 167);
     EXPECT_EQ(fit.y, 0);
-
-    // The width differs more but the fitted height overhangs: negative origin, halved toward zero.
-    fit = FitReviewPicture(100, 101, 100, 101, 300, 100);
-    EXPECT_FLOAT_EQ(fit.fScale, 3.0f);
-    EXPECT_EQ(fit.x, 0);
-    EXPECT_EQ(fit.y, (100 - 303) / 2);
-    EXPECT_EQ(fit.y, -101);
-
-    // The scale comes from the layer's bitmap even when the console's size says otherwise.
-    fit = FitReviewPicture(1000, 800, 500, 400, 986, 717);
-    EXPECT_FLOAT_EQ(fit.fScale, 717.0f / 400.0f);
-    EXPECT_EQ(fit.x, (986 - 896) / 2);
 }
 
 TEST(ReviewFit, ABitmapWithoutASideGivesNoScaleInsteadOfDividingByZero) {
-    CReviewFit fit = FitReviewPicture(10, 10, 0, 0, 986, 717);
+    CReviewFit fit = FitReviewPicture(0, 0, 986, 717);
     EXPECT_EQ(fit.fScale, 0.0f);
     EXPECT_EQ(fit.x, 493);
     EXPECT_EQ(fit.y, 358);
     // An extreme strip saturates instead of overflowing the cast.
-    fit = FitReviewPicture(1, INT_MAX, 1, INT_MAX, 986, 717);
+    fit = FitReviewPicture(1, INT_MAX, 986, 717);
     EXPECT_GE(fit.x, 0);
 }
 

@@ -285,7 +285,7 @@ TEST(LayeredBitmapCtrl, RegionIsBuiltAtTheOriginAtTheScaledSizeAndOnlyRegionsAre
     wide.m_ptOrigin = {30, 40};
     ASSERT_TRUE(c.BuildLayerRegion(&wide));
     EXPECT_TRUE(wide.m_bHasRegion);
-    EXPECT_EQ(RegionBox(wide.m_rgn), (CBox{0, 0, 800, 400})) << "built at the client origin";
+    EXPECT_EQ(RegionBox(wide.m_rgn), (CBox{0, 0, 500, 250})) << "built at the client origin";
 
     // Hits: layer 1 (region built, at (0, 0)) under layer 2, whose region was never built.
     CLayerInfo lower = MakeSolidLayer(1, 100, 100, RGB(255, 0, 0));
@@ -315,9 +315,10 @@ TEST(LayeredBitmapCtrl, RegionIsBuiltAtTheOriginAtTheScaledSizeAndOnlyRegionsAre
     Send(c.m_hWnd, WM_RBUTTONUP, 0, 450, 350);
 }
 
-TEST(LayeredBitmapCtrl, ComposesAWideLayerFittedToTheHeightOverTheBackground) {
-    // 2000 x 1000 in a 500 x 400 control: drawn 800 x 400, so only source columns 0..1249 are seen. A
-    // stripe at source columns 1000..1019 lands at 400..407; the origin's 50 rows above keep the background.
+TEST(LayeredBitmapCtrl, ComposesAWideLayerFittedWholeOverTheBackground) {
+    // 2000 x 1000 in a 500 x 400 control: too wide for the height, so drawn 500 x 250, every source column
+    // seen. A stripe at source columns 1000..1019 lands at 250..254; placed centred at (0, 75), the 75 rows
+    // above and below keep the background.
     CHost host(500, 400);
     CLayeredBitmapCtrl& c = host.ctrl;
     c.Refresh();
@@ -331,17 +332,18 @@ TEST(LayeredBitmapCtrl, ComposesAWideLayerFittedToTheHeightOverTheBackground) {
 
     CLayerInfo layer = MakeLayer(
         0, 2000, 1000, [](int x, int) { return x >= 1000 && x < 1020 ? RGB(255, 0, 0) : RGB(0, 0, 255); });
-    Place(c, layer, {0, 50});
+    Place(c, layer, {0, 75});
     c.Refresh();
     CPixels px = ReadPixels(c.ComposedBitmap().Get());
-    EXPECT_EQ(px.At(10, 49), RGB(0, 0, 0));
-    EXPECT_EQ(px.At(10, 50), RGB(0, 0, 255));
-    EXPECT_EQ(px.At(10, 399), RGB(0, 0, 255));
-    EXPECT_EQ(px.At(398, 200), RGB(0, 0, 255));
-    EXPECT_EQ(px.At(401, 200), RGB(255, 0, 0));
-    EXPECT_EQ(px.At(406, 200), RGB(255, 0, 0));
-    EXPECT_EQ(px.At(410, 200), RGB(0, 0, 255));
-    EXPECT_EQ(px.At(499, 200), RGB(0, 0, 255)) << "still the layer at the right edge: 800 wide";
+    EXPECT_EQ(px.At(10, 74), RGB(0, 0, 0));
+    EXPECT_EQ(px.At(10, 75), RGB(0, 0, 255));
+    EXPECT_EQ(px.At(10, 324), RGB(0, 0, 255));
+    EXPECT_EQ(px.At(10, 325), RGB(0, 0, 0));
+    EXPECT_EQ(px.At(248, 200), RGB(0, 0, 255));
+    EXPECT_EQ(px.At(251, 200), RGB(255, 0, 0));
+    EXPECT_EQ(px.At(253, 200), RGB(255, 0, 0));
+    EXPECT_EQ(px.At(256, 200), RGB(0, 0, 255));
+    EXPECT_EQ(px.At(499, 200), RGB(0, 0, 255)) << "the layer's last columns at the right edge";
 
     // Hidden layers are not composed.
     c.ShowLayer(0, false);
@@ -418,7 +420,7 @@ TEST(LayeredBitmapCtrl, AHeldLayerIsPaintedOverTheCompositionAndOverlaidWhenNotO
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
-TEST(LayeredBitmapCtrl, RightButtonDragAdjustsTheWindowInTheParentsCaptionWithoutLimits) {
+TEST(LayeredBitmapCtrl, RightButtonDragAdjustsTheWindowInTheParentsCaptionAndEndsWithTheHeldLayer) {
     CHost host(500, 400);
     CLayeredBitmapCtrl& c = host.ctrl;
     CLayerInfo layer = MakeSolidLayer(0, 100, 100, RGB(1, 2, 3));
@@ -462,6 +464,20 @@ TEST(LayeredBitmapCtrl, RightButtonDragAdjustsTheWindowInTheParentsCaptionWithou
         EXPECT_EQ(c.FindLayer(0)->m_nWindowLevel, 1000 + 10 * d.step) << "depth " << d.depth;
         Send(c.m_hWnd, WM_RBUTTONUP, 0, 60, 40);
     }
+
+    // The held layer removed (a new picture during the drag): the mouse is let go with it.
+    Send(c.m_hWnd, WM_RBUTTONDOWN, MK_RBUTTON, 50, 50);
+    ASSERT_EQ(::GetCapture(), c.m_hWnd);
+    ASSERT_TRUE(c.RemoveLayer(0));
+    EXPECT_EQ(::GetCapture(), nullptr);
+    // The mouse taken by another window during a drag ends the drag: the layer is back and shown.
+    Place(c, layer, {0, 0});
+    Send(c.m_hWnd, WM_RBUTTONDOWN, MK_RBUTTON, 50, 50);
+    ASSERT_TRUE(c.FindLayer(0)->m_bDragging);
+    ::SetCapture(host.Parent());
+    EXPECT_FALSE(c.FindLayer(0)->m_bDragging);
+    EXPECT_TRUE(c.FindLayer(0)->m_bVisible);
+    ::ReleaseCapture();
 }
 
 TEST(LayeredBitmapCtrl, WithoutLayersMouseInputIsLeftToTheDefaultHandling) {
