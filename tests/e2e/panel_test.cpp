@@ -1,10 +1,12 @@
 // The main panel as the console sees it: layout, patient, exposure modes and looks, operator reports,
 // the protocol tree, lamps, the switch to the review view, and a console that comes and goes.
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "harness/e2e_case.h"
+#include "harness/pump.h"
 #include "link/codes.h"
 #include "link/records.h"
 #include "resources/resource.h"
@@ -65,6 +67,58 @@ class PanelTest : public CSidecarCase {
             return {};
         return m_run.Reports();
     }
+    // The centre of a row's text in the tree's client pixels, asked of the tree in the panel's memory.
+    POINT RowCentre(HTREEITEM item) {
+        CRemoteMemory memory(m_run.Process(), sizeof(RECT));
+        RECT rc{};
+        std::memcpy(&rc, &item, sizeof item);
+        EXPECT_TRUE(memory && memory.Write(0, &rc, sizeof rc));
+        DWORD_PTR ok = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(m_run.Control(IDC_TREE), TVM_GETITEMRECT, TRUE,
+                                        reinterpret_cast<LPARAM>(memory.Address()), SMTO_NORMAL, 5000, &ok));
+        EXPECT_TRUE(ok && memory.Read(0, &rc, sizeof rc));
+        return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    }
+    // The item data of the selected row, or -1.
+    LPARAM SelectedRow() {
+        for (const TreeRow& row : m_run.TreeRows(IDC_TREE)) {
+            if (row.state & TVIS_SELECTED)
+                return row.param;
+        }
+        return -1;
+    }
+    // The operator picks rows: a click on the third row, then the down key, then a click on the row already
+    // selected. Returns the item data of each selection report.
+    std::vector<int> SelectRowsAsTheOperator() {
+        SendTree(1, 10, L"Chest");
+        SendTree(2, 11, L"PA:R");
+        SendTree(2, 12, L"LAT:R");
+        SendTree(2, 13, L"OBL:R");
+        m_run.ClearReports();
+        const std::vector<TreeRow> rows = m_run.TreeRows(IDC_TREE);
+        EXPECT_EQ(rows.size(), 4u);
+        HWND tree = m_run.Control(IDC_TREE);
+        auto click = [&](HTREEITEM item) {
+            const POINT at = RowCentre(item);
+            PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+            PostMessageW(tree, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+            EXPECT_TRUE(m_run.Sync());
+        };
+        click(rows.size() == 4 ? rows[2].item : nullptr);
+        EXPECT_EQ(SelectedRow(), 12);
+        PostMessageW(tree, WM_KEYDOWN, VK_DOWN, 1);
+        PostMessageW(tree, WM_KEYUP, VK_DOWN, 0xC0000001);
+        EXPECT_TRUE(m_run.Sync());
+        EXPECT_EQ(SelectedRow(), 13);
+        click(rows.size() == 4 ? rows[3].item : nullptr);
+        std::vector<int> selected;
+        for (const Report& r : m_run.Reports()) {
+            const auto cmd = wire::TreeCommand::Decode(r.bytes);
+            selected.push_back(r.code == wire::CDC_TREE_SELECTED && cmd && cmd->op == 3 ? cmd->itemData : -1);
+        }
+        return selected;
+    }
+
     std::vector<std::wstring> TreeTexts() {
         std::vector<std::wstring> out;
         for (const TreeRow& row : m_run.TreeRows(IDC_TREE))
@@ -484,12 +538,48 @@ TEST_F(PanelTest, ReviewViewReplacesThePanelUntilTheConsoleBringsItBack) {
     EXPECT_FALSE(::IsWindowVisible(review));
 }
 
+TEST_F(PanelTest, TheOperatorsRowChoicesAreReportedOnceEach) {
+    StartPanel();
+    EXPECT_EQ(SelectRowsAsTheOperator(), (std::vector<int>{12, 13})) << "mouse, keyboard, then the same row";
+}
+
+TEST_F(PanelTest, EnterAndEscapeLeaveThePanelAsItIs) {
+    StartPanel();
+    m_run.ClearReports();
+    for (HWND target : {m_run.Panel(), m_run.Control(IDC_TREE), m_run.Control(IDC_KVP_UP)}) {
+        for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+            PostMessageW(target, WM_KEYDOWN, key, 1);
+            PostMessageW(target, WM_CHAR, key, 1);
+            PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+        }
+    }
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_TRUE(m_run.Reports().empty());
+    EXPECT_TRUE(m_run.Running());
+    EXPECT_TRUE(IsWindowVisible(m_run.Panel()));
+}
+
+// The position watchdog with its real timers: a panel moved away is put back once, then left alone.
+TEST_F(PanelTest, AMovedPanelIsPutBackOnceThenLeftWhereItIsMoved) {
+    StartPanel();
+    auto place = [&] { return ReadRectIn(m_run.Panel(), nullptr); };
+    ASSERT_EQ(place().left, 10);
+    ASSERT_EQ(place().top, 20);
+    SetWindowPos(m_run.Panel(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(PumpUntil([&] { return place().left == 10 && place().top == 20; }, 6000)) << "put back";
+    SetWindowPos(m_run.Panel(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(PumpUntil([&] { return place().left == 10; }, 6000)) << "the watchdog has stopped";
+    EXPECT_EQ(place().left, 200);
+}
+
 TEST_F(PanelTest, ReportsAreDroppedWithoutAConsoleAndReachOneThatComesBack) {
     StartOptions options;
     options.hostappIni = Ini();
     options.console = Console::Absent;
     ASSERT_TRUE(m_run.Start(options));
     EXPECT_TRUE(PressAndCollect(IDC_KVP_UP).empty());
+    // The operator's rows still move on screen; nothing is reported.
+    EXPECT_TRUE(SelectRowsAsTheOperator().empty());
     // The size is remembered even though its report was lost.
     EXPECT_TRUE(PressAndCollect(IDC_SIZE_0).empty());
 
