@@ -543,6 +543,39 @@ TEST_F(PanelTest, TheOperatorsRowChoicesAreReportedOnceEach) {
     EXPECT_EQ(SelectRowsAsTheOperator(), (std::vector<int>{12, 13})) << "mouse, keyboard, then the same row";
 }
 
+// Real input, through the system's input queue, as a mouse gives it: a click at a control's screen centre.
+void RealClick(HWND control) {
+    RECT rc{};
+    ASSERT_TRUE(GetWindowRect(control, &rc));
+    const int cx = GetSystemMetrics(SM_CXSCREEN) - 1;
+    const int cy = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT input[3] = {};
+    for (INPUT& in : input)
+        in.type = INPUT_MOUSE;
+    input[0].mi.dx = ((rc.left + rc.right) / 2) * 65535 / cx;
+    input[0].mi.dy = ((rc.top + rc.bottom) / 2) * 65535 / cy;
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+}
+
+// Disabling writes the style directly; the system must still keep real input from the disabled control.
+TEST_F(PanelTest, ADisabledButtonIgnoresRealClicks) {
+    StartPanel();
+    SendExposure(Exposure(0));  // time mode: the mAs arrows are disabled
+    ASSERT_FALSE(m_run.IsEnabled(IDC_MAS_UP));
+    m_run.ClearReports();
+    RealClick(m_run.Control(IDC_MAS_UP));
+    RealClick(m_run.Control(IDC_KVP_UP));
+    // Input is handled in its order: once kVp up's report is in, the disabled button had its turn.
+    ASSERT_TRUE(PumpUntil([&] { return !m_run.Reports().empty(); }, CSidecarRun::kReportTimeoutMs));
+    ASSERT_TRUE(m_run.Settle());
+    ASSERT_EQ(m_run.Reports().size(), 1u);
+    EXPECT_EQ(m_run.Reports()[0].code, wire::CDC_BUTTON);
+    EXPECT_EQ(m_run.Reports()[0].cbData, 2u) << "kVp up";
+}
+
 TEST_F(PanelTest, EnterAndEscapeLeaveThePanelAsItIs) {
     StartPanel();
     m_run.ClearReports();
