@@ -122,11 +122,19 @@ bool CDebuggee::Start(const std::wstring& strExe, const std::wstring& strCommand
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        std::wstring strMutable = strCommandLine;
-        if (!CreateProcessW(strExe.c_str(), strMutable.data(), nullptr, nullptr, FALSE,
-                            DEBUG_ONLY_THIS_PROCESS | CREATE_UNICODE_ENVIRONMENT,
-                            const_cast<wchar_t*>(env.data()),
-                            strWorkDir.empty() ? nullptr : strWorkDir.c_str(), &si, &pi)) {
+        auto create = [&] {
+            std::wstring strMutable = strCommandLine;
+            return CreateProcessW(strExe.c_str(), strMutable.data(), nullptr, nullptr, FALSE,
+                                  DEBUG_ONLY_THIS_PROCESS | CREATE_UNICODE_ENVIRONMENT,
+                                  const_cast<wchar_t*>(env.data()),
+                                  strWorkDir.empty() ? nullptr : strWorkDir.c_str(), &si, &pi);
+        };
+        // 64-bit Wine now and then fails a start with ERROR_INTERNAL_ERROR before the program runs a line
+        // (seen once in several hundred starts, the next start of the same program succeeding): one more try.
+        BOOL bCreated = create();
+        if (!bCreated && GetLastError() == ERROR_INTERNAL_ERROR)
+            bCreated = create();
+        if (!bCreated) {
             started.set_value({GetLastError(), nullptr, 0});
             SetEvent(m_hFinished.Get());
             return;
