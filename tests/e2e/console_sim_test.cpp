@@ -258,10 +258,12 @@ TEST_F(ConsoleSimTest, AScriptedSessionDrivesThePanelAndExpectsEveryReport) {
 // bytes on both sides. Runs in the x64 suites where the machine runs 32-bit programs too, with
 // SIDECAR_CONSOLE_SIM32 naming the 32-bit simulator (make test sets it).
 TEST_F(ConsoleSimTest, A32BitConsoleDrivesThe64BitPanel) {
+    if (sizeof(void*) != 8)
+        GTEST_SKIP() << "for the x64 panel";
     wchar_t path[MAX_PATH] = {};
     const DWORD n = GetEnvironmentVariableW(L"SIDECAR_CONSOLE_SIM32", path, MAX_PATH);
-    if (sizeof(void*) != 8 || n == 0 || n >= MAX_PATH)
-        GTEST_SKIP() << "for the x64 panel with SIDECAR_CONSOLE_SIM32 naming the 32-bit simulator";
+    if (n == 0 || n >= MAX_PATH)
+        GTEST_SKIP() << "with SIDECAR_CONSOLE_SIM32 naming the 32-bit simulator";
     m_strSimPath = WindowsPath(Narrow(path).c_str());
     PlayAScriptedSession();
 }

@@ -1,7 +1,7 @@
 // The main panel as the console sees it: layout, patient, exposure modes and looks, operator reports,
 // the protocol tree, lamps, the switch to the review view, and a console that comes and goes.
 #include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -70,9 +70,10 @@ class PanelTest : public CSidecarCase {
     // The centre of a row's text in the tree's client pixels, asked of the tree in the panel's memory.
     POINT RowCentre(HTREEITEM item) {
         CRemoteMemory memory(m_run.Process(), sizeof(RECT));
+        // The message reads the row from the rectangle's start and writes the rectangle over it.
+        const auto row = reinterpret_cast<std::uintptr_t>(item);
+        EXPECT_TRUE(memory && memory.Write(0, &row, sizeof row));
         RECT rc{};
-        std::memcpy(&rc, &item, sizeof item);
-        EXPECT_TRUE(memory && memory.Write(0, &rc, sizeof rc));
         DWORD_PTR ok = 0;
         EXPECT_TRUE(SendMessageTimeoutW(m_run.Control(IDC_TREE), TVM_GETITEMRECT, TRUE,
                                         reinterpret_cast<LPARAM>(memory.Address()), SMTO_NORMAL, 5000, &ok));
