@@ -12,7 +12,7 @@ ARCHS := $(shell tools/wine-archs)
 # otherwise.
 MAIN_ARCH := $(firstword $(ARCHS))
 MAIN_BIN := build/$(MAIN_ARCH)/bin
-wine_run = $(ROOT)/tools/wine-run --arch $(1) --prefix $(ROOT)/build/$(1)/wineprefix
+wine_run = $(ROOT)/tools/wine-run --arch $(1)
 
 .PHONY: setup build build-native build-win32 build-win64 test test-native test-wine run bench fuzz soak \
 	format tidy clean

@@ -82,10 +82,8 @@ bool CLayeredBitmapCtrl::RemoveLayer(int id) {
     }
     RenumberLayers();
     // The held layer gone (a new picture during a right-button drag): the mouse is let go with it, so the
-    // dialog's buttons answer the next click.
-    const bool anyHeld =
-        std::any_of(m_layers.begin(), m_layers.end(), [](const CLayerInfo& l) { return l.m_bDragging; });
-    if (held && !anyHeld && m_hWnd && ::GetCapture() == m_hWnd)
+    // dialog's buttons answer the next click. One right button holds one layer.
+    if (held && m_hWnd && ::GetCapture() == m_hWnd)
         ::ReleaseCapture();
     return found;
 }

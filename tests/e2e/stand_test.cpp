@@ -73,11 +73,7 @@ class StandCase : public CSidecarCase {
     // "sdk N"; anything that is not exactly one of these shows raw.
     Wire Step() {
         EXPECT_TRUE(m_run.Sync());
-        Wire out;
-        for (const Report& r : m_run.Reports())
-            out.push_back(Describe(r));
-        m_run.ClearReports();
-        return out;
+        return Arrived();
     }
     std::string Describe(const Report& r) const {
         const std::string from = r.sender == m_run.Panel() ? "" : " (not from the main panel)";
@@ -185,10 +181,7 @@ class StandCase : public CSidecarCase {
         ASSERT_TRUE(m_run.PressDown(button));
         EXPECT_EQ(Step(), Wire{motion});
         EXPECT_EQ(m_run.Close(), std::optional<DWORD>(0));
-        Wire closing;
-        for (const Report& r : m_run.Reports())
-            closing.push_back(Describe(r));
-        EXPECT_EQ(closing, Wire{release});
+        EXPECT_EQ(Arrived(), Wire{release});
     }
 
     HWND m_hStand = nullptr;
