@@ -642,6 +642,8 @@ void CSidecarDlg::ToggleDevice() {
 }
 
 void CSidecarDlg::ShowReviewView(BOOL review) {
+    if (theApp.m_pReviewDlg)
+        theApp.m_pReviewDlg->WithdrawQuestion();
     m_bDeviceShown = TRUE;
     ToggleDevice();
     HWND reviewWnd = theApp.m_pReviewDlg ? theApp.m_pReviewDlg->m_hWnd : nullptr;
@@ -689,6 +691,9 @@ LRESULT CSidecarDlg::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void CSidecarDlg::OnClose() {
+    // An open review question runs its own modal loop inside the panel's: end it first, unanswered.
+    if (theApp.m_pReviewDlg)
+        theApp.m_pReviewDlg->WithdrawQuestion();
     EndDialog(IDCANCEL);
 }
 

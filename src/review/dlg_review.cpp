@@ -140,18 +140,28 @@ void CDlgReview::OnSave() {
 
 void CDlgReview::OnCancelPressed() {
     // A second Cancel while the question is open would stack a second question: one answer is enough.
-    if (!m_pPanel || m_bConfirming)
+    if (!m_pPanel || m_pQuestion)
         return;
-    m_bConfirming = true;
     // Modal to the review, so that nothing behind the question (Save, the picture) can be pressed while it
     // is open and it stays above the review: one question, one answer.
     CMsgBoxEx box(this, GetText(IDS_CANCEL_IMAGE), GetText(IDS_REVIEW), kConfirmStyle);
-    INT_PTR answer = box.DoModal();
-    m_bConfirming = false;
-    // Yes, Escape (2) or anything but No confirms.
-    if (answer == IDNO)
+    m_pQuestion = &box;
+    const INT_PTR answer = box.DoModal();
+    const bool withdrawn = m_pQuestion == nullptr;
+    m_pQuestion = nullptr;
+    // Yes, Escape (2) or anything but No confirms; a question the console or the panel's end withdrew
+    // was not answered.
+    if (withdrawn || answer == IDNO)
         return;
     m_pPanel->SendReviewResult(0);
     m_pPanel->ShowWindow(SW_SHOW);
     ShowWindow(SW_HIDE);
+}
+
+void CDlgReview::WithdrawQuestion() {
+    if (!m_pQuestion)
+        return;
+    CMsgBoxEx* question = m_pQuestion;
+    m_pQuestion = nullptr;
+    question->EndDialog(IDNO);
 }

@@ -9,6 +9,7 @@
 #include "controls/styled_static.h"
 #include "ui/dialog.h"
 
+class CMsgBoxEx;
 class CSidecarDlg;
 
 class CDlgReview : public CDialog {
@@ -27,6 +28,11 @@ class CDlgReview : public CDialog {
                      int windowWidth, int windowLevel);
 
     const CLayeredBitmapCtrl& PictureControl() const { return m_picture; }
+
+    // Ends an open Cancel question without an answer: nothing is reported and the review stays as the
+    // console leaves it. Called whenever the console changes what the review shows (another picture, the
+    // panel's view back) and when the panel closes, because the question was about the picture then shown.
+    void WithdrawQuestion();
 
     CSidecarDlg* m_pPanel = nullptr;
 
@@ -51,5 +57,5 @@ class CDlgReview : public CDialog {
     CButtonSTEx2 m_valueName;
     CButtonSTEx2 m_valueAccession;
     CButtonSTEx2 m_valueStudy;
-    bool m_bConfirming = false;  // the Cancel confirmation is open
+    CMsgBoxEx* m_pQuestion = nullptr;  // the open Cancel question (it lives in OnCancelPressed), or null
 };

@@ -378,6 +378,38 @@ TEST_F(ReviewTest, CancelAsksOnlyNoKeepsTheDialogYesAndEscapeReportAndBringThePa
     EXPECT_TRUE(PanelShown());
 }
 
+// The question is about the picture then shown: when the console shows another picture or takes the
+// review away, or the panel closes, it goes away unanswered and nothing is reported.
+TEST_F(ReviewTest, AnOpenCancelQuestionIsWithdrawnUnansweredWhenTheConsoleMovesOnOrThePanelCloses) {
+    ASSERT_TRUE(m_picture.Share(64, 64, [](int x, int) { return std::uint8_t(x * 4); }));
+    auto ask = [&] {
+        ShowReview(64, 64);
+        m_run.ClearReports();
+        ASSERT_TRUE(m_run.Press(ReviewItem(IDCANCEL)));
+        ASSERT_NE(WaitForMessageBox(), nullptr);
+    };
+    ask();
+    ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_CLOSE, {}));
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_EQ(MessageBox(), nullptr);
+    EXPECT_TRUE(PanelShown());
+    EXPECT_FALSE(ReviewShown());
+    EXPECT_TRUE(m_run.Reports().empty());
+    ExpectPanelAnswers();
+
+    ask();
+    ShowReview(64, 64);
+    ASSERT_TRUE(m_run.Sync());
+    EXPECT_EQ(MessageBox(), nullptr);
+    EXPECT_TRUE(ReviewShown()) << "the new picture waits for its own answer";
+    EXPECT_TRUE(m_run.Reports().empty());
+    ASSERT_TRUE(m_run.Press(ReviewItem(IDCANCEL)));
+    ASSERT_NE(WaitForMessageBox(), nullptr) << "and can be asked about";
+
+    EXPECT_EQ(m_run.Close(), std::optional<DWORD>(0)) << "closing the panel ends the open question too";
+    EXPECT_TRUE(m_run.Reports().empty());
+}
+
 TEST_F(ReviewTest, RightButtonDragShowsTheConsolesWindowValuesAndEndsWithItsPicture) {
     ASSERT_TRUE(m_picture.Share(300, 300, [](int, int) { return std::uint8_t{128}; }));
     ShowReview(300, 300, 15, 4000, 2000);
