@@ -6,3 +6,6 @@ file(GLOB _sidecar_art CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art/*)
 set_source_files_properties(${SIDECAR_RC} PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_LIST_DIR}/resource.h;${CMAKE_CURRENT_LIST_DIR}/sidecar.manifest;${_sidecar_art}")
 unset(_sidecar_art)
+
+# The version block's numbers and label (VERSION, tools/version), written into the build tree.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
