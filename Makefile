@@ -14,8 +14,8 @@ MAIN_ARCH := $(firstword $(ARCHS))
 MAIN_BIN := build/$(MAIN_ARCH)/bin
 wine_run = $(ROOT)/tools/wine-run --arch $(1)
 
-.PHONY: setup build build-native build-win32 build-win64 test test-native test-wine run bench fuzz soak \
-	format tidy clean
+.PHONY: setup build build-native build-win32 build-win64 test test-native test-wine test-release run bench \
+	fuzz soak package repro-check format tidy clean
 
 setup:
 	@tools/setup
@@ -34,7 +34,7 @@ build-win64:
 	@[ -f $(WIN64)/build.ninja ] || cmake --preset win64 >/dev/null
 	cmake --build $(WIN64)
 
-test: build test-native test-wine
+test: build test-native test-wine test-release
 	fuzz/run 0
 
 test-native:
@@ -51,6 +51,23 @@ test-wine:
 
 run: build
 	@SIDECAR_ARCH=$(MAIN_ARCH) tools/run-demo
+
+# The release of both architectures in build/release/: folders, zips and sums (see tools/package).
+package: setup
+	tools/package
+
+# The release built twice from clean clones of HEAD compares byte for byte.
+repro-check: setup
+	tools/repro-check
+
+# The release: packaged, reproducible, signable, and its installer of each architecture this machine runs
+# installed, upgraded and removed under Wine.
+test-release: setup
+	tools/package
+	tools/repro-check --against build/release
+	tools/sign-check build/release/Sidecar-*-win32/Sidecar.exe build/release/Sidecar-*-win64/Sidecar.exe \
+	  build/release/*.msi
+	$(foreach arch,$(ARCHS),tools/installer-check $(arch) build/release &&) true
 
 # Cross-process figures under Wine swing with CPU placement: the whole Wine session runs on one CPU.
 bench: build
