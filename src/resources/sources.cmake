@@ -1,10 +1,11 @@
 # The program's resources. windres finds the art and the manifest beside sidecar.rc by itself; the
-# dependencies below make a changed picture, manifest or id header rebuild the compiled resources.
+# dependencies below make a changed picture, manifest, id header or version rebuild the compiled resources.
 set(SIDECAR_RC ${CMAKE_CURRENT_LIST_DIR}/sidecar.rc)
 list(APPEND SIDECAR_RESOURCES ${SIDECAR_RC})
 file(GLOB _sidecar_art CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/art/*)
 set_source_files_properties(${SIDECAR_RC} PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_LIST_DIR}/resource.h;${CMAKE_CURRENT_LIST_DIR}/sidecar.manifest;${_sidecar_art}")
+    "${CMAKE_CURRENT_LIST_DIR}/resource.h;${CMAKE_CURRENT_LIST_DIR}/sidecar.manifest;${_sidecar_art};\
+${CMAKE_BINARY_DIR}/generated/version.h")
 unset(_sidecar_art)
 
 # The version block's numbers and label (VERSION, tools/version), written into the build tree.
