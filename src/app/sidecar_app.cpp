@@ -90,7 +90,7 @@ BOOL CSidecarApp::InitInstance() {
     CSidecarDlg dlg;
     m_pMainWnd = &dlg;
 
-    m_pReviewDlg = new CDlgReview();
+    m_pReviewDlg = std::make_unique<CDlgReview>();
     m_pReviewDlg->m_pPanel = &dlg;
     m_pReviewDlg->Create(IDD_REVIEW, &dlg);
 
@@ -131,8 +131,7 @@ void CSidecarApp::StartSkinEngine() {
 }
 
 int CSidecarApp::ExitInstance() {
-    delete m_pReviewDlg;
-    m_pReviewDlg = nullptr;
+    m_pReviewDlg.reset();
     m_pSkin.reset();
     m_fontNormal.Reset();
     m_fontLarge.Reset();

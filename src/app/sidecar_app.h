@@ -37,7 +37,7 @@ class CSidecarApp {
     // Gives a window a named look of the skin engine; nothing when no engine is active.
     void ApplySkin(HWND hwnd, const wchar_t* element) const;
 
-    CDlgReview* m_pReviewDlg = nullptr;
+    std::unique_ptr<CDlgReview> m_pReviewDlg;  // modeless, made at start-up, kept until ExitInstance
     CFont m_fontNormal;
     CFont m_fontLarge;
     int m_nFontSize = 20;

@@ -140,17 +140,24 @@ BOOL CSidecarDlg::OnInitDialog() {
         ::SetWindowTextW(Item(id), L"");
 
     CProfile profile(theApp.m_strIniPath);
-    CreateStandPanel();
-    if (m_pStandSdkDlg) {
-        int type = profile.GetInt(L"KOVESDK", L"TYPE", 0);
-        if (type == 0 || type == 1)
-            m_pStandSdkDlg->ShowSidExtRow();
-    }
+    CreateStandPanel(profile);
 
     SetLampG(FALSE);
     SetLampR(FALSE);
     SetLampE(FALSE);
 
+    SetFonts();
+    LayoutPanel();
+    ShowLogo();
+    SkinControls();
+    SetUpTree();
+    SetTexts(profile.GetInt(L"SYSTEM", L"IsVet", 0) > 0);
+
+    ::SetTimer(m_hWnd, kWatchdogTimer, 500, nullptr);
+    return TRUE;
+}
+
+void CSidecarDlg::SetFonts() {
     // The panel is not shown yet: the fonts take effect with its first paint, so nothing is redrawn now.
     HFONT large = theApp.m_fontLarge.Get();
     HFONT normal = theApp.m_fontNormal.Get();
@@ -168,10 +175,9 @@ BOOL CSidecarDlg::OnInitDialog() {
         IDC_SIZE_2,        IDC_SIZE_3,        IDC_DEVICE};
     for (int id : kNormalFont)
         ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(normal), FALSE);
+}
 
-    LayoutPanel();
-    ShowLogo();
-
+void CSidecarDlg::SkinControls() {
     static constexpr struct {
         int id;
         const wchar_t* element;
@@ -201,9 +207,10 @@ BOOL CSidecarDlg::OnInitDialog() {
         if (s.id == IDC_LAMP_G)
             ::ShowWindow(Item(IDC_LAMP_G), SW_HIDE);
     }
+}
 
-    SetUpTree();
-
+// The captions from the text table; a veterinary site's patient sizes read S, M, L, XL.
+void CSidecarDlg::SetTexts(bool vet) {
     const std::pair<int, UINT> kTexts[] = {{IDC_ID_LABEL, IDS_ID},
                                            {IDC_NAME_LABEL, IDS_NAME},
                                            {IDC_ACCNO_LABEL, IDS_ACCNO},
@@ -219,27 +226,29 @@ BOOL CSidecarDlg::OnInitDialog() {
         ::SetWindowTextW(Item(id), (L"  " + GetText(text) + L"  ").c_str());
     }
 
-    if (profile.GetInt(L"SYSTEM", L"IsVet", 0) > 0) {
+    if (vet) {
         static constexpr const wchar_t* kVetSizes[] = {L"S", L"M", L"L", L"XL"};
         for (int i = 0; i < 4; ++i)
             ::SetWindowTextW(Item(IDC_SIZE_0 + i), kVetSizes[i]);
     }
-
-    ::SetTimer(m_hWnd, kWatchdogTimer, 500, nullptr);
-    return TRUE;
 }
 
-void CSidecarDlg::CreateStandPanel() {
+void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
     switch (theApp.m_nStandType) {
-        case 1:
-            m_pStandSdkDlg = new CKOVESDKDlg();
+        case 1: {
+            m_pStandSdkDlg = std::make_unique<CKOVESDKDlg>();
             m_pStandSdkDlg->CreatePanel(this);
             m_pStandSdkDlg->ShowWindow(SW_HIDE);
             m_btnDevice.ShowWindow(SW_SHOW);
+            // TYPE 0 and 1 are the stands with the SID extension axis.
+            const int type = profile.GetInt(L"KOVESDK", L"TYPE", 0);
+            if (type == 0 || type == 1)
+                m_pStandSdkDlg->ShowSidExtRow();
             break;
+        }
         case 2:
         case 3:
-            m_pCeilingDlg = new CKoveCeilDlg();
+            m_pCeilingDlg = std::make_unique<CKoveCeilDlg>();
             m_pCeilingDlg->CreatePanel(this);
             m_pCeilingDlg->ShowWindow(SW_SHOW);
             m_btnDevice.ShowWindow(SW_HIDE);
@@ -403,24 +412,31 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
     if (cds->lpData)
         bytes = wire::Bytes(static_cast<const std::uint8_t*>(cds->lpData), cds->cbData);
     const wire::Action action = wire::ActionFor(cds->dwData, cds->cbData);
+    if (!ApplyPanelRecord(action, bytes) && !ApplyReviewRecord(action, bytes))
+        ApplyStandRecord(action, bytes, cds);
+    return AnswerConsole(Default());
+}
+
+// The panel's own records: the patient, the exposure state, the lamps, the tree. False for any other.
+bool CSidecarDlg::ApplyPanelRecord(wire::Action action, wire::Bytes bytes) {
     switch (action) {
         case wire::Action::PatientView:
             ShowReviewView(FALSE);
-            break;
+            return true;
         case wire::Action::PatientRecord:
             ShowReviewView(FALSE);
             if (auto info = wire::PatientInfo::Decode(bytes)) {
                 CRedrawBatch batch;
                 ApplyPatient(*info);
             }
-            break;
+            return true;
         case wire::Action::Exposure:
             if (auto state = wire::ExposureState::Decode(bytes)) {
                 // Captions, enabled states and looks of one record repaint together.
                 CRedrawBatch batch;
                 ApplyExposure(*state);
             }
-            break;
+            return true;
         case wire::Action::Lamps:
             if (auto lamps = wire::LampState::Decode(bytes)) {
                 CRedrawBatch batch;
@@ -428,11 +444,19 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
                 SetLampR(lamps->r != 0);
                 SetLampE(lamps->e != 0);
             }
-            break;
+            return true;
         case wire::Action::Tree:
             if (auto cmd = wire::TreeCommand::Decode(bytes))
                 ApplyTreeCommand(*cmd);
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The review's records: a picture to show, or the panel back. False for any other.
+bool CSidecarDlg::ApplyReviewRecord(wire::Action action, wire::Bytes bytes) {
+    switch (action) {
         case wire::Action::ReviewShow:
             if (auto image = wire::ReviewImage::Decode(bytes); image && theApp.m_pReviewDlg) {
                 theApp.m_pReviewDlg->LoadReviewLabels();
@@ -440,10 +464,18 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
                                                        image->windowWidth, image->windowLevel);
                 ShowReviewView(TRUE);
             }
-            break;
+            return true;
         case wire::Action::ReviewClose:
             ShowReviewView(FALSE);
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The stand panels' records, for the stand panel the settings made; the rest is ignored.
+void CSidecarDlg::ApplyStandRecord(wire::Action action, wire::Bytes bytes, const COPYDATASTRUCT* cds) {
+    switch (action) {
         case wire::Action::StandStatus:
             if (m_pCeilingDlg)
                 m_pCeilingDlg->UpdateStandStatus(cds);
@@ -459,10 +491,9 @@ LRESULT CSidecarDlg::OnCopyData(HWND, const COPYDATASTRUCT* cds) {
                                                 v->values[4]);
             }
             break;
-        case wire::Action::Ignore:
+        default:
             break;
     }
-    return AnswerConsole(Default());
 }
 
 // The record is applied: the console waiting in its send gets its answer now, and the CPU with it, before
@@ -703,12 +734,10 @@ void CSidecarDlg::OnDestroy() {
     m_imlTree.DeleteImageList();
     if (m_pStandSdkDlg) {
         m_pStandSdkDlg->DestroyWindow();
-        delete m_pStandSdkDlg;
-        m_pStandSdkDlg = nullptr;
+        m_pStandSdkDlg.reset();
     }
     if (m_pCeilingDlg) {
         m_pCeilingDlg->DestroyWindow();
-        delete m_pCeilingDlg;
-        m_pCeilingDlg = nullptr;
+        m_pCeilingDlg.reset();
     }
 }

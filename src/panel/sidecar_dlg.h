@@ -3,16 +3,19 @@
 // It mirrors the console's state and reports the operator's presses; it owns its controls, the tree's
 // image list and the stand panel the settings choose.
 #include <map>
+#include <memory>
 #include <string>
 
 #include "controls/skinned_button.h"
 #include "controls/styled_static.h"
+#include "link/dispatch.h"
 #include "link/records.h"
 #include "panel/tree_rows.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 
 class CKOVESDKDlg;
+class CProfile;
 class CKoveCeilDlg;
 
 class CSidecarDlg : public CDialog {
@@ -41,8 +44,8 @@ class CSidecarDlg : public CDialog {
     // Show Device / Hide Device: the stand panels in place of the protocol tree.
     void ToggleDevice();
 
-    CKOVESDKDlg* m_pStandSdkDlg = nullptr;
-    CKoveCeilDlg* m_pCeilingDlg = nullptr;
+    std::unique_ptr<CKOVESDKDlg> m_pStandSdkDlg;  // the stand panel the settings ask for, at most one
+    std::unique_ptr<CKoveCeilDlg> m_pCeilingDlg;
     std::wstring m_strPatientId;
     std::wstring m_strPatientName;
     std::wstring m_strAccessionNo;
@@ -68,12 +71,18 @@ class CSidecarDlg : public CDialog {
     SIDECAR_DECLARE_MESSAGE_MAP();
 
     void LayoutPanel();
-    void CreateStandPanel();
+    void CreateStandPanel(const CProfile& profile);
+    void SetFonts();
+    void SkinControls();
+    void SetTexts(bool vet);
     void ShowLogo();
     void SetUpTree();
 
     // Console commands.
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
+    bool ApplyPanelRecord(wire::Action action, wire::Bytes bytes);
+    bool ApplyReviewRecord(wire::Action action, wire::Bytes bytes);
+    void ApplyStandRecord(wire::Action action, wire::Bytes bytes, const COPYDATASTRUCT* cds);
     static LRESULT AnswerConsole(LRESULT result);
     void ApplyPatient(const wire::PatientInfo& info);
     void ApplyExposure(const wire::ExposureState& state);
