@@ -237,7 +237,7 @@ void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
     switch (theApp.m_nStandType) {
         case 1: {
             m_pStandSdkDlg = std::make_unique<CKOVESDKDlg>();
-            m_pStandSdkDlg->CreatePanel(this);
+            m_pStandSdkDlg->CreatePanel(this, this);
             m_pStandSdkDlg->ShowWindow(SW_HIDE);
             m_btnDevice.ShowWindow(SW_SHOW);
             // TYPE 0 and 1 are the stands with the SID extension axis.
@@ -249,7 +249,7 @@ void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
         case 2:
         case 3:
             m_pCeilingDlg = std::make_unique<CKoveCeilDlg>();
-            m_pCeilingDlg->CreatePanel(this);
+            m_pCeilingDlg->CreatePanel(this, this);
             m_pCeilingDlg->ShowWindow(SW_SHOW);
             m_btnDevice.ShowWindow(SW_HIDE);
             break;
@@ -365,9 +365,12 @@ void CSidecarDlg::SendStandCode(int code) {
     SendToHost(wire::CDC_SDK_COMMAND, static_cast<DWORD>(code), nullptr);
 }
 
-void CSidecarDlg::ForwardToHost(const COPYDATASTRUCT* cds) {
-    if (cds)
-        SendToHost(static_cast<DWORD>(cds->dwData), cds->cbData, cds->lpData);
+void CSidecarDlg::SendRecord(std::uint32_t code, std::uint32_t sizeOrValue, const void* record) {
+    SendToHost(code, sizeOrValue, record);
+}
+
+void CSidecarDlg::ShowPanel() {
+    ShowWindow(SW_SHOW);
 }
 
 // ---- Operator presses ----------------------------------------------------------------------------------
@@ -509,14 +512,11 @@ LRESULT CSidecarDlg::AnswerConsole(LRESULT result) {
 }
 
 void CSidecarDlg::ApplyPatient(const wire::PatientInfo& info) {
-    m_strPatientId = info.patientId;
-    m_strPatientName = info.patientName;
-    m_strAccessionNo = info.accessionNo;
-    m_strStudy = info.study;
-    SetItemText(IDC_PATIENT_ID, m_strPatientId);
-    SetItemText(IDC_PATIENT_NAME, m_strPatientName);
-    SetItemText(IDC_ACCESSION_NO, m_strAccessionNo);
-    SetItemText(IDC_STUDY, m_strStudy);
+    m_patient = info;
+    SetItemText(IDC_PATIENT_ID, m_patient.patientId);
+    SetItemText(IDC_PATIENT_NAME, m_patient.patientName);
+    SetItemText(IDC_ACCESSION_NO, m_patient.accessionNo);
+    SetItemText(IDC_STUDY, m_patient.study);
 }
 
 void CSidecarDlg::ApplyExposure(const wire::ExposureState& state) {

@@ -9,6 +9,7 @@
 #include "controls/skinned_button.h"
 #include "controls/styled_static.h"
 #include "link/dispatch.h"
+#include "link/panel_reports.h"
 #include "link/records.h"
 #include "panel/tree_rows.h"
 #include "ui/controls.h"
@@ -18,7 +19,7 @@ class CKOVESDKDlg;
 class CProfile;
 class CKoveCeilDlg;
 
-class CSidecarDlg : public CDialog {
+class CSidecarDlg : public CDialog, public IPanelReports {
   public:
     explicit CSidecarDlg(CWnd* parent = nullptr);
     ~CSidecarDlg() override;
@@ -28,9 +29,11 @@ class CSidecarDlg : public CDialog {
     void SendToHost(DWORD code, DWORD sizeOrValue, const void* record);
     void SendPatientSize(int size);
     void SendButtonCode(int code);
-    void SendReviewResult(int result);
-    void SendStandCode(int code);
-    void ForwardToHost(const COPYDATASTRUCT* cds);
+    void SendReviewResult(int result) override;
+    void SendStandCode(int code) override;
+    void SendRecord(std::uint32_t code, std::uint32_t sizeOrValue, const void* record) override;
+    void ShowPanel() override;
+    const wire::PatientInfo& Patient() const override { return m_patient; }
 
     // Exposure state from the console (modes, AEC fields, patient size).
     void SetControlMode(int mode);
@@ -46,10 +49,7 @@ class CSidecarDlg : public CDialog {
 
     std::unique_ptr<CKOVESDKDlg> m_pStandSdkDlg;  // the stand panel the settings ask for, at most one
     std::unique_ptr<CKoveCeilDlg> m_pCeilingDlg;
-    std::wstring m_strPatientId;
-    std::wstring m_strPatientName;
-    std::wstring m_strAccessionNo;
-    std::wstring m_strStudy;
+    wire::PatientInfo m_patient;  // the last patient record, for the review's labels
     int m_nRequestedSize = 2;
     int m_nControlMode = 2;
     HTREEITEM m_hExamItem = nullptr;

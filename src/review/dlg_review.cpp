@@ -5,7 +5,7 @@
 #include "app/sidecar_app.h"
 #include "controls/base_bitmap.h"
 #include "msgbox/msg_box_ex.h"
-#include "panel/sidecar_dlg.h"
+#include "link/panel_reports.h"
 #include "resources/resource.h"
 #include "review/review_fit.h"
 #include "review/shared_picture.h"
@@ -72,10 +72,11 @@ BOOL CDlgReview::OnInitDialog() {
 void CDlgReview::LoadReviewLabels() {
     if (!m_pPanel)
         return;
-    m_valueId.SetWindowText(m_pPanel->m_strPatientId);
-    m_valueName.SetWindowText(m_pPanel->m_strPatientName);
-    m_valueAccession.SetWindowText(m_pPanel->m_strAccessionNo);
-    m_valueStudy.SetWindowText(m_pPanel->m_strStudy);
+    const wire::PatientInfo& patient = m_pPanel->Patient();
+    m_valueId.SetWindowText(patient.patientId);
+    m_valueName.SetWindowText(patient.patientName);
+    m_valueAccession.SetWindowText(patient.accessionNo);
+    m_valueStudy.SetWindowText(patient.study);
 }
 
 void CDlgReview::LoadReviewPicture(int width, int height, int bitDepth, int windowWidth, int windowLevel) {
@@ -154,7 +155,7 @@ void CDlgReview::OnCancelPressed() {
     if (withdrawn || answer == IDNO)
         return;
     m_pPanel->SendReviewResult(0);
-    m_pPanel->ShowWindow(SW_SHOW);
+    m_pPanel->ShowPanel();
     ShowWindow(SW_HIDE);
 }
 

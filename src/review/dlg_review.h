@@ -10,7 +10,7 @@
 #include "ui/dialog.h"
 
 class CMsgBoxEx;
-class CSidecarDlg;
+class IPanelReports;
 
 class CDlgReview : public CDialog {
   public:
@@ -34,7 +34,7 @@ class CDlgReview : public CDialog {
     // panel's view back) and when the panel closes, because the question was about the picture then shown.
     void WithdrawQuestion();
 
-    CSidecarDlg* m_pPanel = nullptr;
+    IPanelReports* m_pPanel = nullptr;  // the panel: the reports, the patient, its place back
 
   protected:
     BOOL OnInitDialog() override;

@@ -4,7 +4,7 @@
 
 #include "app/sidecar_app.h"
 #include "link/codes.h"
-#include "panel/sidecar_dlg.h"
+#include "link/panel_reports.h"
 #include "resources/resource.h"
 #include "stand/stand_keys.h"
 #include "stand/stand_tables.h"
@@ -22,9 +22,9 @@ CKoveCeilDlg::CKoveCeilDlg()
 
 CKoveCeilDlg::~CKoveCeilDlg() = default;
 
-BOOL CKoveCeilDlg::CreatePanel(CSidecarDlg* owner) {
+BOOL CKoveCeilDlg::CreatePanel(CWnd* parent, IPanelReports* owner) {
     m_pOwner = owner;
-    return Create(IDD_CEILING_STAND, owner);
+    return Create(IDD_CEILING_STAND, parent);
 }
 
 void CKoveCeilDlg::DoDataExchange(CDataExchange& dx) {
@@ -143,9 +143,7 @@ void CKoveCeilDlg::SendStandCommand(std::int32_t nCommand) {
     if (!m_pOwner)
         return;
     const auto record = stand::StandCommand{nCommand}.Encode();
-    COPYDATASTRUCT cds{wire::CDC_STAND_STATUS, static_cast<DWORD>(record.size()),
-                       const_cast<std::uint8_t*>(record.data())};
-    m_pOwner->ForwardToHost(&cds);
+    m_pOwner->SendRecord(wire::CDC_STAND_STATUS, static_cast<std::uint32_t>(record.size()), record.data());
 }
 
 void CKoveCeilDlg::StopStand() {
@@ -168,9 +166,7 @@ void CKoveCeilDlg::OnModeButton(UINT id) {
 void CKoveCeilDlg::OnCheck() {
     if (!m_pOwner)
         return;
-    FindHostWindow();
-    COPYDATASTRUCT cds{wire::CDC_STAND_CHECK, 0, nullptr};
-    m_pOwner->ForwardToHost(&cds);
+    m_pOwner->SendRecord(wire::CDC_STAND_CHECK, 0, nullptr);
     StopStand();
 }
 

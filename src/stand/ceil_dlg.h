@@ -10,7 +10,7 @@
 #include "stand/stand_hold.h"
 #include "ui/dialog.h"
 
-class CSidecarDlg;
+class IPanelReports;
 
 class CKoveCeilDlg : public CDialog {
   public:
@@ -24,8 +24,8 @@ class CKoveCeilDlg : public CDialog {
     CKoveCeilDlg();
     ~CKoveCeilDlg() override;
 
-    // Creates the window from template 699 as a child of owner's window; owner receives every report.
-    virtual BOOL CreatePanel(CSidecarDlg* owner);
+    // Creates the window from template 699 as a child of parent; owner receives every report.
+    virtual BOOL CreatePanel(CWnd* parent, IPanelReports* owner);
 
     // A CDC_STAND_STATUS from the console; anything but a 16-byte record is ignored.
     void UpdateStandStatus(const COPYDATASTRUCT* cds);
@@ -57,7 +57,7 @@ class CKoveCeilDlg : public CDialog {
     LRESULT OnShowAngle(WPARAM, LPARAM);
     void OnDestroy();
 
-    CSidecarDlg* m_pOwner = nullptr;
+    IPanelReports* m_pOwner = nullptr;
     CStandHold m_hold;  // UP or DOWN held; its end sends the release command
     std::int32_t m_nSidValue = 0;
     std::int32_t m_nAuxValue = 0;

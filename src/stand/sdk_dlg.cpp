@@ -4,7 +4,7 @@
 
 #include "app/sidecar_app.h"
 #include "msgbox/msg_box_ex.h"
-#include "panel/sidecar_dlg.h"
+#include "link/panel_reports.h"
 #include "resources/resource.h"
 #include "stand/stand_keys.h"
 #include "stand/stand_tables.h"
@@ -41,9 +41,9 @@ CKOVESDKDlg::CKOVESDKDlg()
 
 CKOVESDKDlg::~CKOVESDKDlg() = default;
 
-BOOL CKOVESDKDlg::CreatePanel(CSidecarDlg* owner) {
+BOOL CKOVESDKDlg::CreatePanel(CWnd* parent, IPanelReports* owner) {
     m_pOwner = owner;
-    return Create(IDD_STAND_SDK, owner);
+    return Create(IDD_STAND_SDK, parent);
 }
 
 void CKOVESDKDlg::DoDataExchange(CDataExchange& dx) {

@@ -13,15 +13,15 @@
 #include "stand/stand_hold.h"
 #include "ui/dialog.h"
 
-class CSidecarDlg;
+class IPanelReports;
 
 class CKOVESDKDlg : public CDialog {
   public:
     CKOVESDKDlg();
     ~CKOVESDKDlg() override;
 
-    // Creates the window from template 153 as a child of owner's window; owner receives every report.
-    virtual BOOL CreatePanel(CSidecarDlg* owner);
+    // Creates the window from template 153 as a child of parent; owner receives every report.
+    virtual BOOL CreatePanel(CWnd* parent, IPanelReports* owner);
 
     // CDC_SDK_TEXT: status line, connection caption and the Auto Move check, as the console sends them.
     void UpdateSdkTexts(const std::wstring& status, const std::wstring& connection, int autoMove);
@@ -58,7 +58,7 @@ class CKOVESDKDlg : public CDialog {
     // Shows a stored message in the extended message box (see OnConnection).
     void ShowStoredMessage(const std::wstring& strText, unsigned nCaptionId);
 
-    CSidecarDlg* m_pOwner = nullptr;
+    IPanelReports* m_pOwner = nullptr;
     CStandHold m_hold;                     // an axis control (or MOVE) held; its end sends 514
     std::optional<int> m_nLastConnState;   // none until the first call, which always writes
     std::optional<int> m_nLastStatusCode;  // likewise
