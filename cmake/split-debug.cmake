@@ -8,9 +8,14 @@ function(sidecar_split_debug_info target)
         return()
     endif()
     add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
+        # objcopy stamps each image header with SOURCE_DATE_EPOCH, else the clock; zero, as the linker
+        # leaves it, keeps the program (and the checksum of its debugging file that it names) the same
+        # bytes whenever and from whatever commit it is built.
+        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+                ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}>
                 $<TARGET_FILE_NAME:${target}>.debug
-        COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+        COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+                ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
                 $<TARGET_FILE_NAME:${target}>
         WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
         VERBATIM)
