@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <stdlib.h>
 
+#include <string>
 #include <vector>
 
 #include "app/command_line.h"
@@ -63,8 +64,13 @@ bool SetAppDirectory() {
     return !folder.empty() && ::SetCurrentDirectoryW(folder.c_str());
 }
 
-CSidecarApp::CSidecarApp() = default;
-CSidecarApp::~CSidecarApp() = default;
+CSidecarApp::CSidecarApp() {
+    SetLook(this);
+}
+
+CSidecarApp::~CSidecarApp() {
+    SetLook(nullptr);
+}
 
 BOOL CSidecarApp::InitInstance() {
     // Hosting of ActiveX controls needs no set-up here: the skin component is driven by dispatch only.
@@ -158,4 +164,20 @@ std::wstring CSidecarApp::GetText(UINT id) const {
 void CSidecarApp::ApplySkin(HWND hwnd, const wchar_t* element) const {
     if (m_pSkin)
         m_pSkin->Apply(hwnd, element);
+}
+
+// The external component gives every element its look; the built-in engine only the elements its skin
+// file describes.
+bool CSidecarApp::SkinDraws(const wchar_t* element) const {
+    if (!m_pSkin)
+        return false;
+    if (m_pSkin->External())
+        return true;
+    const CSkinFile* file = m_pSkin->Builtin().File();
+    if (!file)
+        return false;
+    std::string name;
+    for (const wchar_t* p = element; *p; ++p)
+        name.push_back(static_cast<char>(*p));  // element names are ASCII
+    return file->Find(name) != nullptr;
 }

@@ -9,6 +9,7 @@
 
 #include "app/text_map.h"
 #include "ui/handle.h"
+#include "ui/look.h"
 
 class CDlgReview;
 class CSkinEngine;
@@ -19,10 +20,13 @@ extern std::wstring g_strAppDir;
 // The host console's main window as last looked up, or null.
 extern HWND g_hHostWnd;
 
-class CSidecarApp {
+// The application is the look of every window (ILook): it sets itself as the look in use for its lifetime.
+class CSidecarApp final : public ILook {
   public:
     CSidecarApp();
-    ~CSidecarApp();
+    ~CSidecarApp() override;
+    CSidecarApp(const CSidecarApp&) = delete;
+    CSidecarApp& operator=(const CSidecarApp&) = delete;
 
     // Start-up and the modal run of the main panel; always returns FALSE (the process then ends).
     BOOL InitInstance();
@@ -36,6 +40,16 @@ class CSidecarApp {
 
     // Gives a window a named look of the skin engine; nothing when no engine is active.
     void ApplySkin(HWND hwnd, const wchar_t* element) const;
+
+    // ILook, from the settings, the fonts, the text table and the skin engine.
+    HFONT NormalFont() const override { return m_fontNormal.Get(); }
+    HFONT LargeFont() const override { return m_fontLarge.Get(); }
+    const wchar_t* FontFace() const override { return m_szFontName; }
+    int FontSize() const override { return m_nFontSize; }
+    std::wstring Text(UINT id) const override { return GetText(id); }
+    void Skin(HWND hwnd, const wchar_t* element) const override { ApplySkin(hwnd, element); }
+    bool SkinDraws(const wchar_t* element) const override;
+    POINT PanelCorner() const override { return {m_nPosX, m_nPosY}; }
 
     std::unique_ptr<CDlgReview> m_pReviewDlg;  // modeless, made at start-up, kept until ExitInstance
     CFont m_fontNormal;

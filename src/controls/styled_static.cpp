@@ -1,10 +1,9 @@
 #include "controls/styled_static.h"
+#include "ui/look.h"
 
 #include <algorithm>
 
-#include "app/sidecar_app.h"
-
-CStaticEx::CStaticEx() : m_nHeight(theApp.m_nFontSize) {}
+CStaticEx::CStaticEx() : m_nHeight(Look().FontSize()) {}
 
 BOOL CStaticEx::SetTextFont(const wchar_t* face, int height, int weight, BOOL italic) {
     bool rebuild = false;
@@ -29,7 +28,7 @@ BOOL CStaticEx::SetTextFont(const wchar_t* face, int height, int weight, BOOL it
     lf.lfCharSet = ANSI_CHARSET;
     lf.lfQuality = ANTIALIASED_QUALITY;
     lf.lfPitchAndFamily = FF_SWISS | DEFAULT_PITCH;
-    const wchar_t* name = m_strFace ? m_strFace->c_str() : theApp.m_szFontName;
+    const wchar_t* name = m_strFace ? m_strFace->c_str() : Look().FontFace();
     std::size_t len = std::min<std::size_t>(std::wcslen(name), LF_FACESIZE - 1);
     std::copy(name, name + len, lf.lfFaceName);
     m_logFont = lf;

@@ -2,10 +2,9 @@
 
 #include <string>
 
-#include "app/sidecar_app.h"
-#include "app/skin_engine.h"
 #include "resources/resource.h"
 #include "ui/gdi.h"
+#include "ui/look.h"
 
 SIDECAR_MESSAGE_MAP(CMsgBoxEx, CDialog, M::CommandRange<&CMsgBoxEx::OnButton>(kMsgBoxIdOk, kMsgBoxIdNoToAll),
                     M::Command<&CMsgBoxEx::OnCheck>(kMsgBoxIdCheck),
@@ -24,23 +23,6 @@ CBoxRect ToBox(const RECT& rc) {
 }
 RECT ToRect(const CBoxRect& box) {
     return {box.left, box.top, box.right, box.bottom};
-}
-
-// True when a skin engine will give the icon element its look: the external component always does; the
-// built-in engine only for elements its skin file describes.
-bool SkinDrawsElement(const wchar_t* element) {
-    const CSkinEngine* skin = theApp.m_pSkin.get();
-    if (!skin)
-        return false;
-    if (skin->External())
-        return true;
-    const CSkinFile* file = skin->Builtin().File();
-    if (!file)
-        return false;
-    std::string name;
-    for (const wchar_t* p = element; *p; ++p)
-        name.push_back(static_cast<char>(*p));  // element names are ASCII
-    return file->Find(name) != nullptr;
 }
 
 }  // namespace
@@ -64,7 +46,7 @@ void CMsgBoxEx::DecodeStyle(const std::wstring& text, const std::wstring& captio
     for (int i = 0; i < kMsgBoxMaxButtons; ++i) {
         m_nButtonId[i] = static_cast<short>(buttons.nIds[i]);
         m_strButtonText[i] =
-            i < buttons.nCount ? GetText(MsgBoxButtonTextId(buttons.nIds[i])) : std::wstring();
+            i < buttons.nCount ? Look().Text(MsgBoxButtonTextId(buttons.nIds[i])) : std::wstring();
     }
     m_nStyle = buttons.nStyle;
     m_strText = text;
@@ -115,9 +97,9 @@ void CMsgBoxEx::DoDataExchange(CDataExchange& dx) {
 
 BOOL CMsgBoxEx::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_text.SetTextFont(theApp.m_szFontName, theApp.m_nFontSize, 700, FALSE);
+    m_text.SetTextFont(Look().FontFace(), Look().FontSize(), 700, FALSE);
     m_text.SetWindowText(m_strText);
-    SetWindowText(GetText(IDS_MESSAGE));
+    SetWindowText(Look().Text(IDS_MESSAGE));
     LayoutControls();
     if (m_bShowCheck)
         CreateCheckBox();
@@ -139,15 +121,15 @@ BOOL CMsgBoxEx::LayoutControls() {
     }
     // Without a skin look for the icon the box draws it: the program's own picture, or only the face
     // when the style has no icon (never a bare push button).
-    m_bOwnerDrawIcon = !SkinDrawsElement(element);
+    m_bOwnerDrawIcon = !Look().SkinDraws(element);
     m_pIcon = std::make_unique<CButtonSTEx2>();
     DWORD iconStyle = WS_CHILD | WS_VISIBLE | (m_bOwnerDrawIcon ? BS_OWNERDRAW : 0);
     m_pIcon->Create(L"", iconStyle, ToRect(MsgBoxIconRect(client)), self, -1);
-    ApplySkin(m_pIcon->m_hWnd, element);
+    Look().Skin(m_pIcon->m_hWnd, element);
 
-    m_fontBold.Attach(::CreateFontW(theApp.m_nFontSize, 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    m_fontBold.Attach(::CreateFontW(Look().FontSize(), 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS,
-                                    theApp.m_szFontName));
+                                    Look().FontFace()));
 
     for (int i = 0; i < m_nButtonCount; ++i) {
         auto button = std::make_unique<CButtonSTEx2>();
@@ -155,7 +137,7 @@ BOOL CMsgBoxEx::LayoutControls() {
                        ToRect(MsgBoxButtonRect(client, i)), self, m_nButtonId[i]);
         ::SetFocus(button->m_hWnd);
         button->SetFont(m_fontBold.Get(), TRUE);
-        ApplySkin(button->m_hWnd, L"testBtn0001");
+        Look().Skin(button->m_hWnd, L"testBtn0001");
         m_buttons.push_back(std::move(button));
     }
     return !m_buttons.empty();

@@ -2,13 +2,13 @@
 
 #include <optional>
 
-#include "app/sidecar_app.h"
 #include "controls/base_bitmap.h"
 #include "msgbox/msg_box_ex.h"
 #include "link/panel_reports.h"
 #include "resources/resource.h"
 #include "review/review_fit.h"
 #include "review/shared_picture.h"
+#include "ui/look.h"
 
 SIDECAR_MESSAGE_MAP(CDlgReview, CDialog, M::Command<&CDlgReview::OnSave>(IDOK),
                     M::Command<&CDlgReview::OnCancelPressed>(IDCANCEL))
@@ -43,26 +43,27 @@ BOOL CDlgReview::OnInitDialog() {
     SetWindowText(L"Sidecar");
 
     for (CStaticEx* label : {&m_labelId, &m_labelName, &m_labelAccession, &m_labelStudy}) {
-        label->SetTextFont(theApp.m_szFontName, theApp.m_nFontSize, 700, FALSE);
+        label->SetTextFont(Look().FontFace(), Look().FontSize(), 700, FALSE);
     }
     for (CButtonSTEx2* button : {&m_btnSave, &m_btnCancel}) {
-        button->SetFont(theApp.m_fontNormal.Get(), TRUE);
-        ApplySkin(button->m_hWnd, L"testBtn0001");
+        button->SetFont(Look().NormalFont(), TRUE);
+        Look().Skin(button->m_hWnd, L"testBtn0001");
     }
     for (CButtonSTEx2* value : {&m_valueId, &m_valueName, &m_valueAccession, &m_valueStudy}) {
-        value->SetFont(theApp.m_fontNormal.Get(), TRUE);
-        ApplySkin(value->m_hWnd, L"sidecar_stcBtnL");
+        value->SetFont(Look().NormalFont(), TRUE);
+        Look().Skin(value->m_hWnd, L"sidecar_stcBtnL");
     }
 
     // The main panel's place.
-    ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+    const POINT corner = Look().PanelCorner();
+    ::MoveWindow(m_hWnd, corner.x, corner.y, 1024, 768, TRUE);
 
-    m_labelId.SetWindowText(GetText(IDS_ID));
-    m_labelName.SetWindowText(GetText(IDS_NAME));
-    m_labelAccession.SetWindowText(GetText(IDS_ACCNO));
-    m_labelStudy.SetWindowText(GetText(IDS_STUDY));
-    m_btnSave.SetWindowText(GetText(IDS_SAVE));
-    m_btnCancel.SetWindowText(GetText(IDS_CANCEL));
+    m_labelId.SetWindowText(Look().Text(IDS_ID));
+    m_labelName.SetWindowText(Look().Text(IDS_NAME));
+    m_labelAccession.SetWindowText(Look().Text(IDS_ACCNO));
+    m_labelStudy.SetWindowText(Look().Text(IDS_STUDY));
+    m_btnSave.SetWindowText(Look().Text(IDS_SAVE));
+    m_btnCancel.SetWindowText(Look().Text(IDS_CANCEL));
     // No focus now: the dialog starts hidden, and giving a control of a hidden window the focus would
     // activate that window (several milliseconds of every start). It takes the focus when it is shown and
     // activated: the dialog manager then gives it to the first tab stop.
@@ -145,7 +146,7 @@ void CDlgReview::OnCancelPressed() {
         return;
     // Modal to the review, so that nothing behind the question (Save, the picture) can be pressed while it
     // is open and it stays above the review: one question, one answer.
-    CMsgBoxEx box(this, GetText(IDS_CANCEL_IMAGE), GetText(IDS_REVIEW), kConfirmStyle);
+    CMsgBoxEx box(this, Look().Text(IDS_CANCEL_IMAGE), Look().Text(IDS_REVIEW), kConfirmStyle);
     m_pQuestion = &box;
     const INT_PTR answer = box.DoModal();
     const bool withdrawn = m_pQuestion == nullptr;

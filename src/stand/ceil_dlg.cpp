@@ -2,12 +2,12 @@
 
 #include <span>
 
-#include "app/sidecar_app.h"
 #include "link/codes.h"
 #include "link/panel_reports.h"
 #include "resources/resource.h"
 #include "stand/stand_keys.h"
 #include "stand/stand_tables.h"
+#include "ui/look.h"
 
 SIDECAR_MESSAGE_MAP(CKoveCeilDlg, CDialog,
                     M::CommandRange<&CKoveCeilDlg::OnModeButton>(IDC_CEIL_FREE, IDC_CEIL_TUBE),
@@ -49,19 +49,19 @@ void CKoveCeilDlg::DoDataExchange(CDataExchange& dx) {
 
 BOOL CKoveCeilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    const HFONT font = theApp.m_fontNormal.Get();
+    const HFONT font = Look().NormalFont();
     CButtonSTEx2* const jog[] = {&m_btnUp, &m_btnDown, &m_btnUp, &m_btnDown};
     for (CButtonSTEx2* button : jog)
-        ApplySkin(button->m_hWnd, L"sidecar_pBtn_trans");
+        Look().Skin(button->m_hWnd, L"sidecar_pBtn_trans");
     for (CButtonSTEx2* button :
          {&m_btnLong, &m_btnShort, &m_btnSync, &m_btnFree, &m_btnUp, &m_btnDown, &m_btnTube, &m_btnSwing})
         button->SetFont(font);
 
     CButtonSTEx2* const values[] = {&m_btnSidValue, &m_btnAuxValue, &m_btnAngleValue};
     for (CButtonSTEx2* value : values)
-        ApplySkin(value->m_hWnd, L"sidecar_pBtn_disab");
+        Look().Skin(value->m_hWnd, L"sidecar_pBtn_disab");
     for (CButtonSTEx2* value : values)
-        ApplySkin(value->m_hWnd, L"sidecar_stcBtnS");
+        Look().Skin(value->m_hWnd, L"sidecar_stcBtnS");
     for (CButtonSTEx2* value : values)
         value->SetFont(font);
     m_btnCheck.SetFont(font);
@@ -70,13 +70,13 @@ BOOL CKoveCeilDlg::OnInitDialog() {
 
     for (CButtonSTEx2* mode :
          {&m_btnCheck, &m_btnLong, &m_btnShort, &m_btnSync, &m_btnFree, &m_btnTube, &m_btnSwing})
-        ApplySkin(mode->m_hWnd, L"sidecar_pBtn_psml");
+        Look().Skin(mode->m_hWnd, L"sidecar_pBtn_psml");
 
     CButtonSTEx2* const labels[] = {&m_btnSidLabel, &m_btnHeightLabel, &m_btnAngleLabel, &m_btnLockLabel};
     for (CButtonSTEx2* label : labels)
         label->SetFont(font);
     for (CButtonSTEx2* label : labels)
-        ApplySkin(label->m_hWnd, L"sidecar_pBtn_disab");
+        Look().Skin(label->m_hWnd, L"sidecar_pBtn_disab");
 
     m_btnLong.SetWindowText(L"LONG");
     m_btnShort.SetWindowText(L"SHORT");
@@ -100,9 +100,9 @@ void CKoveCeilDlg::UpdateStandStatus(const COPYDATASTRUCT* cds) {
     ShowAngleValue();
     m_nStandState = status->nState;
     if (m_nStandState == stand::kStateUp) {
-        m_btnUp.SetWindowText(GetText(IDS_UP));
+        m_btnUp.SetWindowText(Look().Text(IDS_UP));
     } else if (m_nStandState == stand::kStateDown) {
-        m_btnDown.SetWindowText(GetText(IDS_DN));
+        m_btnDown.SetWindowText(Look().Text(IDS_DN));
     }
 }
 
@@ -159,7 +159,7 @@ void CKoveCeilDlg::OnModeButton(UINT id) {
     if (!command)
         return;
     // The caption stays "CHECK" until the program ends: nothing in the console's records changes it back.
-    ::SetDlgItemTextW(m_hWnd, static_cast<int>(id), GetText(IDS_CHECK).c_str());
+    ::SetDlgItemTextW(m_hWnd, static_cast<int>(id), Look().Text(IDS_CHECK).c_str());
     SendStandCommand(*command);
 }
 
@@ -189,10 +189,10 @@ BOOL CKoveCeilDlg::PreTranslateMessage(MSG* pMsg) {
         if (id == IDC_CEIL_UP || id == IDC_CEIL_DOWN) {
             if (id == IDC_CEIL_UP) {
                 m_btnUp.SetWindowText(L"UP");
-                m_btnUp.SetWindowText(GetText(IDS_UP));
+                m_btnUp.SetWindowText(Look().Text(IDS_UP));
                 SendStandCommand(stand::kCeilUp);
             } else {
-                m_btnDown.SetWindowText(GetText(IDS_DN));
+                m_btnDown.SetWindowText(Look().Text(IDS_DN));
                 SendStandCommand(stand::kCeilDown);
             }
             m_hold.Begin(m_hWnd, pMsg->hwnd);

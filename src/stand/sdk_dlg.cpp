@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
-#include "app/sidecar_app.h"
 #include "msgbox/msg_box_ex.h"
 #include "link/panel_reports.h"
 #include "resources/resource.h"
 #include "stand/stand_keys.h"
 #include "stand/stand_tables.h"
+#include "ui/look.h"
 
 SIDECAR_MESSAGE_MAP(CKOVESDKDlg, CDialog, M::Command<&CKOVESDKDlg::OnSave>(IDC_SDK_SAVE),
                     M::Command<&CKOVESDKDlg::OnStop>(IDC_SDK_STOP),
@@ -17,7 +17,7 @@ SIDECAR_MESSAGE_MAP(CKOVESDKDlg, CDialog, M::Command<&CKOVESDKDlg::OnSave>(IDC_S
 namespace {
 
 std::wstring AppText(unsigned id) {
-    return GetText(id);
+    return Look().Text(id);
 }
 
 // Control id of part `part` of axis row `row` (0 HEIGHT .. 4 SID EXT.); the parts are label, value, "<", ">".
@@ -61,8 +61,8 @@ void CKOVESDKDlg::DoDataExchange(CDataExchange& dx) {
 
 BOOL CKOVESDKDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    const HFONT normal = theApp.m_fontNormal.Get();
-    const HFONT large = theApp.m_fontLarge.Get();
+    const HFONT normal = Look().NormalFont();
+    const HFONT large = Look().LargeFont();
 
     for (auto& row : m_btnRow)
         row[kLabel].SetFont(normal);
@@ -79,27 +79,27 @@ BOOL CKOVESDKDlg::OnInitDialog() {
         button->SetFont(normal);
 
     for (auto& row : m_btnRow)
-        ApplySkin(row[kLabel].m_hWnd, L"sidecar_pBtn_disab");
-    ApplySkin(m_btnStatus.m_hWnd, L"sidecar_stcBtnS");
+        Look().Skin(row[kLabel].m_hWnd, L"sidecar_pBtn_disab");
+    Look().Skin(m_btnStatus.m_hWnd, L"sidecar_stcBtnS");
     for (auto& row : m_btnRow)
-        ApplySkin(row[kValue].m_hWnd, L"sidecar_stcBtnS");
+        Look().Skin(row[kValue].m_hWnd, L"sidecar_stcBtnS");
     for (auto& row : m_btnRow)
-        ApplySkin(row[kUp].m_hWnd, L"sidecar_pBtn_trans");
+        Look().Skin(row[kUp].m_hWnd, L"sidecar_pBtn_trans");
     for (auto& row : m_btnRow)
-        ApplySkin(row[kDown].m_hWnd, L"sidecar_pBtn_trans");
+        Look().Skin(row[kDown].m_hWnd, L"sidecar_pBtn_trans");
     for (CButtonSTEx2* button : {&m_btnMove, &m_btnSave, &m_btnStop, &m_btnConnection})
-        ApplySkin(button->m_hWnd, L"testBtn0001");
+        Look().Skin(button->m_hWnd, L"testBtn0001");
 
     for (auto& row : m_btnRow)
         row[kValue].SetWindowText(L"--");
     m_btnStatus.SetWindowText(L"--");
 
-    m_btnConnection.SetWindowText(GetText(IDS_CON));
-    m_btnSave.SetWindowText(GetText(IDS_SAVE));
-    m_btnMove.SetWindowText(GetText(IDS_MOVE));
-    m_btnStop.SetWindowText(GetText(IDS_STOP));
+    m_btnConnection.SetWindowText(Look().Text(IDS_CON));
+    m_btnSave.SetWindowText(Look().Text(IDS_SAVE));
+    m_btnMove.SetWindowText(Look().Text(IDS_MOVE));
+    m_btnStop.SetWindowText(Look().Text(IDS_STOP));
     for (int row = 0; row < kRowCount; ++row)
-        m_btnRow[row][kLabel].SetWindowText(GetText(kRowLabelTexts[row]));
+        m_btnRow[row][kLabel].SetWindowText(Look().Text(kRowLabelTexts[row]));
     return TRUE;
 }
 
@@ -181,7 +181,7 @@ void CKOVESDKDlg::OnConnection() {
 }
 
 void CKOVESDKDlg::ShowStoredMessage(const std::wstring& strText, unsigned nCaptionId) {
-    CMsgBoxEx box(CWnd::FromHandlePermanent(::GetParent(m_hWnd)), strText, GetText(nCaptionId),
+    CMsgBoxEx box(CWnd::FromHandlePermanent(::GetParent(m_hWnd)), strText, Look().Text(nCaptionId),
                   kStoredMessageStyle);
     box.DoModal();
 }
