@@ -24,4 +24,13 @@ inline constexpr std::uint32_t CDC_REVIEW_CANCEL = 742052;
 inline constexpr std::uint32_t CDC_SDK_COMMAND = 742055;
 inline constexpr std::uint32_t CDC_STAND_CHECK = 742058;
 
+// The operation of a CDC_TREE record; any other value clears the tree.
+enum TreeOp : std::int32_t {
+    kTreeAddExam = 1,      // a top-level exam row; later protocol rows go under it
+    kTreeAddProtocol = 2,  // a protocol row under the last exam row
+    kTreeSelect = 3,
+    kTreeMarkDone = 4,     // ":R" becomes ":Y", the done badge
+    kTreeMarkPending = 5,  // ":Y" becomes ":R", the pending badge
+};
+
 }  // namespace wire

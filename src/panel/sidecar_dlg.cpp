@@ -7,9 +7,11 @@
 #include "app/sidecar_app.h"
 #include "link/codes.h"
 #include "link/dispatch.h"
+#include "panel/button_codes.h"
 #include "panel/panel_rules.h"
 #include "ui/enable_batch.h"
 #include "ui/gdi.h"
+#include "ui/look.h"
 #include "ui/redraw_batch.h"
 #include "resources/resource.h"
 #include "review/dlg_review.h"
@@ -36,46 +38,6 @@ SIDECAR_MESSAGE_MAP(CSidecarDlg, CDialog,
 namespace {
 
 constexpr UINT_PTR kWatchdogTimer = 1;
-
-// The button code each exposure, mode and AEC control reports.
-int ButtonCodeOf(UINT id) {
-    switch (id) {
-        case IDC_KVP_DOWN:
-            return 1;
-        case IDC_KVP_UP:
-            return 2;
-        case IDC_MA_DOWN:
-            return 3;
-        case IDC_MA_UP:
-            return 4;
-        case IDC_MAS_DOWN:
-            return 5;
-        case IDC_MAS_UP:
-            return 6;
-        case IDC_TIME_DOWN:
-            return 7;
-        case IDC_TIME_UP:
-            return 8;
-        case IDC_AEC_DOWN:
-            return 9;
-        case IDC_AEC_UP:
-            return 10;
-        case IDC_AEC_LEFT:
-            return 11;
-        case IDC_AEC_CENTER:
-            return 12;
-        case IDC_AEC_RIGHT:
-            return 13;
-        case IDC_MODE_MAS:
-            return 14;
-        case IDC_MODE_MS:
-            return 15;
-        case IDC_MODE_AEC:
-            return 16;
-        default:
-            return 0;
-    }
-}
 
 // Every pair of adjacent backslashes collapsed to one.
 std::wstring CollapseDoubledBackslashes(std::wstring path) {
@@ -259,7 +221,7 @@ void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
 }
 
 void CSidecarDlg::LayoutPanel() {
-    ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+    ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, kPanelWidth, kPanelHeight, TRUE);
     // Before the panel is first shown nothing of it is on the screen, and showing it paints it whole: the
     // controls then move without repaints and without the erasing of the panel behind each one (every
     // erase is another request to the window server).
@@ -376,7 +338,7 @@ void CSidecarDlg::ShowPanel() {
 // ---- Operator presses ----------------------------------------------------------------------------------
 
 void CSidecarDlg::OnButtonCode(UINT id) {
-    if (int code = ButtonCodeOf(id))
+    if (int code = panel::ButtonCodeOf(static_cast<int>(id)))
         SendButtonCode(code);
 }
 
@@ -560,11 +522,11 @@ void CSidecarDlg::SetPatientSizeShown(int size) {
 
 void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
     switch (cmd.op) {
-        case 1: {
+        case wire::kTreeAddExam: {
             m_hExamItem = InsertRow(cmd, panel::kExamImage, TVI_ROOT);
             break;
         }
-        case 2: {
+        case wire::kTreeAddProtocol: {
             int image = panel::ProtocolImage(cmd.text);
             HTREEITEM parent = m_hExamItem ? m_hExamItem : TVI_ROOT;
             InsertRow(cmd, image, parent);
@@ -572,16 +534,16 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
                 m_tree.Expand(m_hExamItem, TVE_EXPAND);
             break;
         }
-        case 3:
+        case wire::kTreeSelect:
             if (HTREEITEM item = FindItemByData(cmd.itemData)) {
                 m_tree.SelectItem(item);
                 m_tree.Invalidate(TRUE);
             }
             break;
-        case 4:
-        case 5:
+        case wire::kTreeMarkDone:
+        case wire::kTreeMarkPending:
             if (HTREEITEM item = FindItemByData(cmd.itemData)) {
-                bool done = cmd.op == 4;
+                bool done = cmd.op == wire::kTreeMarkDone;
                 int image = done ? panel::kDoneImage : panel::kPendingImage;
                 m_tree.UpdateItemTextAndImage(
                     item,
@@ -699,7 +661,7 @@ void CSidecarDlg::OnTimer(UINT_PTR id) {
     if (panel::PanelInPlace(corner.x, corner.y, theApp.m_nPosX, theApp.m_nPosY)) {
         ::SetTimer(m_hWnd, kWatchdogTimer, 2500, nullptr);
     } else {
-        ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, 1024, 768, TRUE);
+        ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, kPanelWidth, kPanelHeight, TRUE);
     }
     Default();
 }

@@ -56,7 +56,7 @@ BOOL CDlgReview::OnInitDialog() {
 
     // The main panel's place.
     const POINT corner = Look().PanelCorner();
-    ::MoveWindow(m_hWnd, corner.x, corner.y, 1024, 768, TRUE);
+    ::MoveWindow(m_hWnd, corner.x, corner.y, kPanelWidth, kPanelHeight, TRUE);
 
     m_labelId.SetWindowText(Look().Text(IDS_ID));
     m_labelName.SetWindowText(Look().Text(IDS_NAME));

@@ -7,6 +7,10 @@
 
 #include <string>
 
+// The panel's size on screen, in pixels; the review takes exactly its place.
+inline constexpr int kPanelWidth = 1024;
+inline constexpr int kPanelHeight = 768;
+
 class ILook {
   public:
     virtual ~ILook() = default;
@@ -20,7 +24,7 @@ class ILook {
     virtual void Skin(HWND hwnd, const wchar_t* element) const = 0;
     // True when the skin engine will give `element` its look (a window need not draw it itself).
     virtual bool SkinDraws(const wchar_t* element) const = 0;
-    // The screen corner of the 1024 x 768 panel (and of the review in its place).
+    // The screen corner of the panel (and of the review in its place).
     virtual POINT PanelCorner() const = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "script.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "link/codes.h"
+#include "panel/button_codes.h"
 #include "resources/resource.h"
 
 namespace consim {
@@ -103,12 +105,13 @@ struct NamedValue {
     std::int64_t value;
 };
 
-constexpr NamedValue kButtons[] = {
-    {"kvp-down", 1},   {"kvp-up", 2},    {"ma-down", 3},   {"ma-up", 4},
-    {"mas-down", 5},   {"mas-up", 6},    {"time-down", 7}, {"time-up", 8},
-    {"aec-down", 9},   {"aec-up", 10},   {"aec-left", 11}, {"aec-center", 12},
-    {"aec-right", 13}, {"mode-mas", 14}, {"mode-ms", 15},  {"mode-aec", 16},
-};
+// The button codes by their names, from the panel's own table.
+constexpr auto kButtons = [] {
+    std::array<NamedValue, std::size(panel::kButtonCodes)> names{};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = {panel::kButtonCodes[i].name, panel::kButtonCodes[i].code};
+    return names;
+}();
 
 constexpr NamedValue kSizes[] = {{"P", 0}, {"S", 1}, {"M", 2}, {"L", 3}};
 
@@ -525,8 +528,11 @@ ExposureCommand ParseExposure(const std::vector<Token>& t) {
 }
 
 TreeLine ParseTree(const std::vector<Token>& t) {
-    static constexpr NamedValue kOps[] = {
-        {"exam", 1}, {"protocol", 2}, {"select", 3}, {"done", 4}, {"pending", 5}};
+    static constexpr NamedValue kOps[] = {{"exam", wire::kTreeAddExam},
+                                          {"protocol", wire::kTreeAddProtocol},
+                                          {"select", wire::kTreeSelect},
+                                          {"done", wire::kTreeMarkDone},
+                                          {"pending", wire::kTreeMarkPending}};
     const std::string usage =
         "tree exam|protocol ITEM TEXT, tree select|done|pending ITEM, tree clear, tree op N ITEM [TEXT]";
     const std::string sub = Argument(t, 1, usage).text;
