@@ -61,6 +61,13 @@ void CKOVESDKDlg::DoDataExchange(CDataExchange& dx) {
 
 BOOL CKOVESDKDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    SetFonts();
+    SkinControls();
+    SetTexts();
+    return TRUE;
+}
+
+void CKOVESDKDlg::SetFonts() {
     const HFONT normal = Look().NormalFont();
     const HFONT large = Look().LargeFont();
 
@@ -77,7 +84,9 @@ BOOL CKOVESDKDlg::OnInitDialog() {
          {static_cast<CWnd*>(&m_btnMove), static_cast<CWnd*>(&m_btnSave), static_cast<CWnd*>(&m_btnStop),
           static_cast<CWnd*>(&m_btnConnection), static_cast<CWnd*>(&m_btnAutoMove)})
         button->SetFont(normal);
+}
 
+void CKOVESDKDlg::SkinControls() {
     for (auto& row : m_btnRow)
         Look().Skin(row[kLabel].m_hWnd, L"sidecar_pBtn_disab");
     Look().Skin(m_btnStatus.m_hWnd, L"sidecar_stcBtnS");
@@ -89,7 +98,10 @@ BOOL CKOVESDKDlg::OnInitDialog() {
         Look().Skin(row[kDown].m_hWnd, L"sidecar_pBtn_trans");
     for (CButtonSTEx2* button : {&m_btnMove, &m_btnSave, &m_btnStop, &m_btnConnection})
         Look().Skin(button->m_hWnd, L"testBtn0001");
+}
 
+// Values show "--" until the console sends some; the captions are texts of the table.
+void CKOVESDKDlg::SetTexts() {
     for (auto& row : m_btnRow)
         row[kValue].SetWindowText(L"--");
     m_btnStatus.SetWindowText(L"--");
@@ -100,7 +112,6 @@ BOOL CKOVESDKDlg::OnInitDialog() {
     m_btnStop.SetWindowText(Look().Text(IDS_STOP));
     for (int row = 0; row < kRowCount; ++row)
         m_btnRow[row][kLabel].SetWindowText(Look().Text(kRowLabelTexts[row]));
-    return TRUE;
 }
 
 void CKOVESDKDlg::UpdateSdkTexts(const std::wstring& status, const std::wstring& connection, int autoMove) {

@@ -50,6 +50,9 @@ class CKOVESDKDlg : public CDialog {
     enum RowPart { kLabel, kValue, kDown, kUp, kPartCount };
     static constexpr int kRowCount = 5;
 
+    void SetFonts();
+    void SkinControls();
+    void SetTexts();
     void OnSave();
     void OnStop();
     void OnConnection();
