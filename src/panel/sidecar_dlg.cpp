@@ -542,17 +542,8 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             break;
         case wire::kTreeMarkDone:
         case wire::kTreeMarkPending:
-            if (HTREEITEM item = FindItemByData(cmd.itemData)) {
-                bool done = cmd.op == wire::kTreeMarkDone;
-                int image = done ? panel::kDoneImage : panel::kPendingImage;
-                m_tree.UpdateItemTextAndImage(
-                    item,
-                    [done](const std::wstring& text) {
-                        return done ? panel::ReplaceAll(text, L":R", L":Y")
-                                    : panel::ReplaceAll(text, L":Y", L":R");
-                    },
-                    image, image);
-            }
+            if (HTREEITEM item = FindItemByData(cmd.itemData))
+                MarkRow(item, cmd.op == wire::kTreeMarkDone);
             break;
         default:
             m_tree.DeleteAllItems();
@@ -562,6 +553,17 @@ void CSidecarDlg::ApplyTreeCommand(const wire::TreeCommand& cmd) {
             m_hExamItem = nullptr;
             break;
     }
+}
+
+// A protocol row marked done (":R" becomes ":Y", the done badge) or pending again (the other way).
+void CSidecarDlg::MarkRow(HTREEITEM item, bool done) {
+    const int image = done ? panel::kDoneImage : panel::kPendingImage;
+    m_tree.UpdateItemTextAndImage(
+        item,
+        [done](const std::wstring& text) {
+            return done ? panel::ReplaceAll(text, L":R", L":Y") : panel::ReplaceAll(text, L":Y", L":R");
+        },
+        image, image);
 }
 
 // A row at the end of `parent`, with the command's text and item data, known to the rows' index.

@@ -87,6 +87,7 @@ class CSidecarDlg : public CDialog, public IPanelReports {
     void ApplyPatient(const wire::PatientInfo& info);
     void ApplyExposure(const wire::ExposureState& state);
     void ApplyTreeCommand(const wire::TreeCommand& cmd);
+    void MarkRow(HTREEITEM item, bool done);
     HTREEITEM InsertRow(const wire::TreeCommand& cmd, int image, HTREEITEM parent);
     HTREEITEM FindItemByData(std::int32_t data);
 
