@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/profile.h"
+#include "ui/profile.h"
 #include "app/skin_engine.h"
 #include "app/text_workbook.h"
 #include "panel/sidecar_dlg.h"
@@ -93,12 +93,15 @@ BOOL CSidecarApp::InitInstance() {
 
     LoadTextTable();
 
-    CSidecarDlg dlg;
+    g_hHostWnd = nullptr;
+    CSidecarDlg dlg(PanelSetup{m_strIniPath, g_strAppDir, m_nStandType,
+                               [] { return FindHostWindow() ? g_hHostWnd : nullptr; }});
     m_pMainWnd = &dlg;
 
     m_pReviewDlg = std::make_unique<CDlgReview>();
     m_pReviewDlg->m_pPanel = &dlg;
     m_pReviewDlg->Create(IDD_REVIEW, &dlg);
+    dlg.SetReview(m_pReviewDlg.get());
 
     dlg.DoModal();
     m_pMainWnd = nullptr;

@@ -5,7 +5,6 @@ list(APPEND SIDECAR_CORE_SOURCES
 list(APPEND SIDECAR_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/sidecar_app.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host_window.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/profile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/text_workbook.cpp
     ${CMAKE_CURRENT_LIST_DIR}/skin_engine.cpp
 )

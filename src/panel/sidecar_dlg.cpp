@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/profile.h"
-#include "app/sidecar_app.h"
+#include "ui/profile.h"
 #include "link/codes.h"
 #include "link/dispatch.h"
 #include "panel/button_codes.h"
@@ -49,10 +48,14 @@ std::wstring CollapseDoubledBackslashes(std::wstring path) {
 
 }  // namespace
 
-CSidecarDlg::CSidecarDlg(CWnd* parent) : CDialog(IDD_SIDECAR_DIALOG, parent) {
+CSidecarDlg::CSidecarDlg(PanelSetup setup, CWnd* parent)
+    : CDialog(IDD_SIDECAR_DIALOG, parent), m_setup(std::move(setup)) {
     m_hIcon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_SIDECAR),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    g_hHostWnd = nullptr;
+}
+
+HWND CSidecarDlg::FindConsole() const {
+    return m_setup.findConsole ? m_setup.findConsole() : nullptr;
 }
 
 CSidecarDlg::~CSidecarDlg() = default;
@@ -101,7 +104,7 @@ BOOL CSidecarDlg::OnInitDialog() {
     for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_TIME_VALUE})
         ::SetWindowTextW(Item(id), L"");
 
-    CProfile profile(theApp.m_strIniPath);
+    CProfile profile(m_setup.iniPath);
     CreateStandPanel(profile);
 
     SetLampG(FALSE);
@@ -121,8 +124,8 @@ BOOL CSidecarDlg::OnInitDialog() {
 
 void CSidecarDlg::SetFonts() {
     // The panel is not shown yet: the fonts take effect with its first paint, so nothing is redrawn now.
-    HFONT large = theApp.m_fontLarge.Get();
-    HFONT normal = theApp.m_fontNormal.Get();
+    HFONT large = Look().LargeFont();
+    HFONT normal = Look().NormalFont();
     for (int id : {IDC_KVP_VALUE, IDC_MA_VALUE, IDC_MAS_VALUE, IDC_TIME_VALUE}) {
         ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(large), FALSE);
     }
@@ -180,12 +183,12 @@ void CSidecarDlg::SetTexts(bool vet) {
                                            {IDC_GENERATOR_LABEL, IDS_GENERATOR_STATUS},
                                            {IDC_DEVICE, IDS_SHOW_DEVICE}};
     for (const auto& [id, text] : kTexts)
-        ::SetWindowTextW(Item(id), GetText(text).c_str());
+        ::SetWindowTextW(Item(id), Look().Text(text).c_str());
     const std::pair<int, UINT> kGroups[] = {{IDC_PATIENT_GROUP, IDS_PATIENT_INFO},
                                             {IDC_CONTROL_GROUP, IDS_CONTROL_PANEL},
                                             {IDC_MODE_GROUP, IDS_CONTROL_MODE}};
     for (const auto& [id, text] : kGroups) {
-        ::SetWindowTextW(Item(id), (L"  " + GetText(text) + L"  ").c_str());
+        ::SetWindowTextW(Item(id), (L"  " + Look().Text(text) + L"  ").c_str());
     }
 
     if (vet) {
@@ -196,7 +199,7 @@ void CSidecarDlg::SetTexts(bool vet) {
 }
 
 void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
-    switch (theApp.m_nStandType) {
+    switch (m_setup.standType) {
         case 1: {
             m_pStandSdkDlg = std::make_unique<CKOVESDKDlg>();
             m_pStandSdkDlg->CreatePanel(this, this);
@@ -221,7 +224,8 @@ void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
 }
 
 void CSidecarDlg::LayoutPanel() {
-    ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, kPanelWidth, kPanelHeight, TRUE);
+    const POINT corner = Look().PanelCorner();
+    ::MoveWindow(m_hWnd, corner.x, corner.y, kPanelWidth, kPanelHeight, TRUE);
     // Before the panel is first shown nothing of it is on the screen, and showing it paints it whole: the
     // controls then move without repaints and without the erasing of the panel behind each one (every
     // erase is another request to the window server).
@@ -253,7 +257,7 @@ void CSidecarDlg::LayoutPanel() {
 }
 
 void CSidecarDlg::ShowLogo() {
-    std::wstring path = CollapseDoubledBackslashes(g_strAppDir + L"\\Skins\\SIDECAR_LOGO.bmp");
+    std::wstring path = CollapseDoubledBackslashes(m_setup.appDir + L"\\Skins\\SIDECAR_LOGO.bmp");
     m_bmpLogo.Attach(static_cast<HBITMAP>(
         ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (m_bmpLogo) {
@@ -275,7 +279,7 @@ void CSidecarDlg::SetUpTree() {
     m_imlTree.Add(strip.Get(), CLR_NONE);
     strip.Reset();
     m_tree.SetImageList(m_imlTree.Get(), TVSIL_NORMAL);
-    m_tree.SetFont(theApp.m_fontNormal.Get());
+    m_tree.SetFont(Look().NormalFont());
 }
 
 void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
@@ -294,16 +298,17 @@ void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
     if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0)
         return;
     m_skinShown[id] = element;
-    ApplySkin(Item(id), element);
+    Look().Skin(Item(id), element);
 }
 
 // ---- Reports -------------------------------------------------------------------------------------------
 
 void CSidecarDlg::SendToHost(DWORD code, DWORD sizeOrValue, const void* record) {
-    if (!FindHostWindow())
+    const HWND console = FindConsole();
+    if (!console)
         return;
     COPYDATASTRUCT cds{code, sizeOrValue, const_cast<void*>(record)};
-    ::SendMessageW(g_hHostWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&cds));
+    ::SendMessageW(console, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd), reinterpret_cast<LPARAM>(&cds));
 }
 
 void CSidecarDlg::SendPatientSize(int size) {
@@ -349,13 +354,14 @@ void CSidecarDlg::OnPatientSize(UINT id) {
 }
 
 void CSidecarDlg::OnTreeSelChanged(NMHDR* hdr, LRESULT*) {
-    if (!FindHostWindow())
+    if (!FindConsole())
         return;
     // The W and A forms of the notification share the layout up to the new item's handle and data.
     const auto* nm = reinterpret_cast<const NMTREEVIEWW*>(hdr);
     if (!nm->itemNew.hItem)
         return;
-    wire::TreeCommand report{3, static_cast<std::int32_t>(m_tree.GetItemData(nm->itemNew.hItem)), {}};
+    wire::TreeCommand report{
+        wire::kTreeSelect, static_cast<std::int32_t>(m_tree.GetItemData(nm->itemNew.hItem)), {}};
     std::vector<std::uint8_t> bytes = report.Encode();
     SendToHost(wire::CDC_TREE_SELECTED, static_cast<DWORD>(bytes.size()), bytes.data());
 }
@@ -423,10 +429,10 @@ bool CSidecarDlg::ApplyPanelRecord(wire::Action action, wire::Bytes bytes) {
 bool CSidecarDlg::ApplyReviewRecord(wire::Action action, wire::Bytes bytes) {
     switch (action) {
         case wire::Action::ReviewShow:
-            if (auto image = wire::ReviewImage::Decode(bytes); image && theApp.m_pReviewDlg) {
-                theApp.m_pReviewDlg->LoadReviewLabels();
-                theApp.m_pReviewDlg->LoadReviewPicture(image->width, image->height, image->bitDepth,
-                                                       image->windowWidth, image->windowLevel);
+            if (auto image = wire::ReviewImage::Decode(bytes); image && m_pReview) {
+                m_pReview->LoadReviewLabels();
+                m_pReview->LoadReviewPicture(image->width, image->height, image->bitDepth, image->windowWidth,
+                                             image->windowLevel);
                 ShowReviewView(TRUE);
             }
             return true;
@@ -617,7 +623,7 @@ void CSidecarDlg::ToggleDevice() {
     HWND tree = Item(IDC_TREE);
     if (m_bDeviceShown) {
         m_bDeviceShown = FALSE;
-        SetItemText(IDC_DEVICE, GetText(IDS_SHOW_DEVICE));
+        SetItemText(IDC_DEVICE, Look().Text(IDS_SHOW_DEVICE));
         ShowItem(tree, true);
         if (m_pStandSdkDlg)
             ShowItem(m_pStandSdkDlg->m_hWnd, false);
@@ -625,7 +631,7 @@ void CSidecarDlg::ToggleDevice() {
             m_pCeilingDlg->StopStand();  // the ceiling panel stays visible
     } else {
         m_bDeviceShown = TRUE;
-        SetItemText(IDC_DEVICE, GetText(IDS_HIDE_DEVICE));
+        SetItemText(IDC_DEVICE, Look().Text(IDS_HIDE_DEVICE));
         if (m_pStandSdkDlg)
             ShowItem(m_pStandSdkDlg->m_hWnd, true);
         if (m_pCeilingDlg) {
@@ -637,11 +643,11 @@ void CSidecarDlg::ToggleDevice() {
 }
 
 void CSidecarDlg::ShowReviewView(BOOL review) {
-    if (theApp.m_pReviewDlg)
-        theApp.m_pReviewDlg->WithdrawQuestion();
+    if (m_pReview)
+        m_pReview->WithdrawQuestion();
     m_bDeviceShown = TRUE;
     ToggleDevice();
-    HWND reviewWnd = theApp.m_pReviewDlg ? theApp.m_pReviewDlg->m_hWnd : nullptr;
+    HWND reviewWnd = m_pReview ? m_pReview->m_hWnd : nullptr;
     if (review) {
         ShowItem(reviewWnd, true);
         ShowItem(m_hWnd, false);
@@ -660,10 +666,11 @@ void CSidecarDlg::OnTimer(UINT_PTR id) {
     ::KillTimer(m_hWnd, kWatchdogTimer);
     POINT corner{0, 0};
     ::ClientToScreen(m_hWnd, &corner);
-    if (panel::PanelInPlace(corner.x, corner.y, theApp.m_nPosX, theApp.m_nPosY)) {
+    const POINT place = Look().PanelCorner();
+    if (panel::PanelInPlace(corner.x, corner.y, place.x, place.y)) {
         ::SetTimer(m_hWnd, kWatchdogTimer, 2500, nullptr);
     } else {
-        ::MoveWindow(m_hWnd, theApp.m_nPosX, theApp.m_nPosY, kPanelWidth, kPanelHeight, TRUE);
+        ::MoveWindow(m_hWnd, place.x, place.y, kPanelWidth, kPanelHeight, TRUE);
     }
     Default();
 }
@@ -687,8 +694,8 @@ LRESULT CSidecarDlg::OnQueryDragIcon(WPARAM, LPARAM) {
 
 void CSidecarDlg::OnClose() {
     // An open review question runs its own modal loop inside the panel's: end it first, unanswered.
-    if (theApp.m_pReviewDlg)
-        theApp.m_pReviewDlg->WithdrawQuestion();
+    if (m_pReview)
+        m_pReview->WithdrawQuestion();
     EndDialog(IDCANCEL);
 }
 

@@ -2,6 +2,7 @@
 // CSidecarDlg: the main panel on template 102, run modally by start-up for the whole life of the process.
 // It mirrors the console's state and reports the operator's presses; it owns its controls, the tree's
 // image list and the stand panel the settings choose.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,13 +16,24 @@
 #include "ui/controls.h"
 #include "ui/dialog.h"
 
+class CDlgReview;
 class CKOVESDKDlg;
 class CProfile;
 class CKoveCeilDlg;
 
+// What the application hands the panel: the settings only the panel reads and how the console is found.
+struct PanelSetup {
+    std::wstring iniPath;               // Hostapp.ini, for the keys the panel reads itself (IsVet, TYPE)
+    std::wstring appDir;                // the program folder, ending in a backslash (the logo is under it)
+    int standType = 0;                  // [KOVESDK] KOVESDK: which stand panel, if any
+    std::function<HWND()> findConsole;  // the console's window looked up by its title, or null
+};
+
 class CSidecarDlg : public CDialog, public IPanelReports {
   public:
-    explicit CSidecarDlg(CWnd* parent = nullptr);
+    explicit CSidecarDlg(PanelSetup setup, CWnd* parent = nullptr);
+    // The review dialog that takes the panel's place (made after the panel, as its owned window).
+    void SetReview(CDlgReview* review) { m_pReview = review; }
     ~CSidecarDlg() override;
 
     // Every report to the console goes through here: the console window is looked up by title first and
@@ -88,6 +100,7 @@ class CSidecarDlg : public CDialog, public IPanelReports {
     void ApplyExposure(const wire::ExposureState& state);
     void ApplyTreeCommand(const wire::TreeCommand& cmd);
     void MarkRow(HTREEITEM item, bool done);
+    HWND FindConsole() const;
     HTREEITEM InsertRow(const wire::TreeCommand& cmd, int image, HTREEITEM parent);
     HTREEITEM FindItemByData(std::int32_t data);
 
@@ -110,6 +123,10 @@ class CSidecarDlg : public CDialog, public IPanelReports {
     void ShowItem(HWND hwnd, bool show);
 
     HICON m_hIcon = nullptr;
+
+    PanelSetup m_setup;
+
+    CDlgReview* m_pReview = nullptr;
     CStaticEx m_stcLabel[5];        // 1011..1014, 1071
     CButtonSTEx2 m_btnPatient[4];   // 1073, 1072, 1075, 1076
     CButtonSTEx2 m_btnExpLabel[4];  // 1046..1049

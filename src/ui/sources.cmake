@@ -5,4 +5,5 @@ list(APPEND SIDECAR_WIN32_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/redraw_batch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/enable_batch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/look.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/profile.cpp
 )

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/profile.h"
+#include "ui/profile.h"
 
 namespace {
 
