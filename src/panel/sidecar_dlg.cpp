@@ -645,6 +645,8 @@ void CSidecarDlg::ToggleDevice() {
 void CSidecarDlg::ShowReviewView(BOOL review) {
     if (m_pReview)
         m_pReview->WithdrawQuestion();
+    // Set as shown, then toggled: the toggle's hiding branch brings the tree back, hides the SDK panel and
+    // stops the ceiling stand, which every switch between the panel and the review needs.
     m_bDeviceShown = TRUE;
     ToggleDevice();
     HWND reviewWnd = m_pReview ? m_pReview->m_hWnd : nullptr;

@@ -50,6 +50,8 @@ void CKoveCeilDlg::DoDataExchange(CDataExchange& dx) {
 BOOL CKoveCeilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     const HFONT font = Look().NormalFont();
+    // UP and DOWN are listed twice on purpose: giving a look again is harmless and keeps the order of
+    // look requests the skin engine has always seen from this panel.
     CButtonSTEx2* const jog[] = {&m_btnUp, &m_btnDown, &m_btnUp, &m_btnDown};
     for (CButtonSTEx2* button : jog)
         Look().Skin(button->m_hWnd, L"sidecar_pBtn_trans");
@@ -58,6 +60,7 @@ BOOL CKoveCeilDlg::OnInitDialog() {
         button->SetFont(font);
 
     CButtonSTEx2* const values[] = {&m_btnSidValue, &m_btnAuxValue, &m_btnAngleValue};
+    // The value fields get the label look first and then their own; the second one is what shows.
     for (CButtonSTEx2* value : values)
         Look().Skin(value->m_hWnd, L"sidecar_pBtn_disab");
     for (CButtonSTEx2* value : values)
