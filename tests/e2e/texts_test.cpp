@@ -11,6 +11,7 @@
 #include "link/codes.h"
 #include "link/records.h"
 #include "resources/resource.h"
+#include "script.h"
 
 namespace sidecar::e2e {
 namespace {
@@ -66,21 +67,14 @@ TEST_F(TextsTest, TheEnglishSheetRelabelsThePanelTheReviewItsQuestionAndTheStand
                        Row("161", "Speichern") + Row("162", "Verwerfen") +
                        Row("175", "Bild verwerfen? (J/N)") + Row("192", "Meldung") + Row("194", "Ja") +
                        Row("195", "Nein") + Row("163", "FAHREN") + Row("165", "HÖHE")));
-    auto wide = [](const std::string& utf8) {
-        std::wstring text(utf8.size(), L'\0');
-        text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
-                                                                   static_cast<int>(utf8.size()), text.data(),
-                                                                   static_cast<int>(text.size()))));
-        return text;
-    };
-    EXPECT_EQ(Panel(IDC_PATIENT_GROUP), L"  " + wide(greek) + L"  ");
-    EXPECT_EQ(Panel(IDC_ID_LABEL), wide(japanese));
-    EXPECT_EQ(Panel(IDC_NAME_LABEL), wide(arabic));
+    EXPECT_EQ(Panel(IDC_PATIENT_GROUP), L"  " + consim::WideFromUtf8(greek) + L"  ");
+    EXPECT_EQ(Panel(IDC_ID_LABEL), consim::WideFromUtf8(japanese));
+    EXPECT_EQ(Panel(IDC_NAME_LABEL), consim::WideFromUtf8(arabic));
     EXPECT_EQ(Panel(IDC_STUDY_LABEL), L"Study") << "an id the sheet lacks keeps its built-in text";
     EXPECT_EQ(Panel(IDC_GENERATOR_LABEL), L"Generator Status") << "the heading row is not a text";
     EXPECT_EQ(StandText(IDC_SDK_MOVE), L"FAHREN");
     EXPECT_EQ(StandText(IDC_SDK_SAVE), L"Speichern");
-    EXPECT_EQ(StandText(IDC_SDK_HEIGHT_LABEL), wide("HÖHE"));
+    EXPECT_EQ(StandText(IDC_SDK_HEIGHT_LABEL), consim::WideFromUtf8("HÖHE"));
     EXPECT_EQ(StandText(IDC_SDK_STOP), L"STOP");
 
     CConsolePicture picture;
@@ -88,7 +82,7 @@ TEST_F(TextsTest, TheEnglishSheetRelabelsThePanelTheReviewItsQuestionAndTheStand
     ASSERT_TRUE(m_run.Send(wire::CDC_REVIEW_SHOW, wire::ReviewImage{64, 64, 14, 16383, 8192}.Encode()));
     HWND review = m_run.FindTopLevelWithControl(IDC_REVIEW_PICTURE);
     ASSERT_TRUE(review);
-    EXPECT_EQ(m_run.Caption(::GetDlgItem(review, IDC_REVIEW_ID_LABEL)), wide(japanese));
+    EXPECT_EQ(m_run.Caption(::GetDlgItem(review, IDC_REVIEW_ID_LABEL)), consim::WideFromUtf8(japanese));
     EXPECT_EQ(m_run.Caption(::GetDlgItem(review, IDOK)), L"Speichern");
     EXPECT_EQ(m_run.Caption(::GetDlgItem(review, IDCANCEL)), L"Verwerfen");
 
@@ -117,14 +111,10 @@ TEST_F(TextsTest, CellsArriveWholeEmptyOnesKeepTheBuiltInTextAndALaterRowWins) {
     std::string longText;
     for (int i = 0; longText.size() < 1500; ++i)
         longText += std::to_string(i) + (i % 7 == 0 ? "\xC3\xA9 " : " ");
-    std::wstring longWide(longText.size(), L'\0');
-    longWide.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_UTF8, 0, longText.data(), static_cast<int>(longText.size()), longWide.data(),
-                              static_cast<int>(longWide.size()))));
     StartWith(Workbook(Row("154.0", "Kennung") + Row("157", longText) + Row("190", "") + Row("191", "first") +
                        Row("191", "Betriebsart") + Row("not a number", "never reached")));
     EXPECT_EQ(Panel(IDC_ID_LABEL), L"Kennung") << "an id written as 154.0 is 154";
-    EXPECT_EQ(Panel(IDC_STUDY_LABEL), longWide);
+    EXPECT_EQ(Panel(IDC_STUDY_LABEL), consim::WideFromUtf8(longText));
     EXPECT_EQ(Panel(IDC_CONTROL_GROUP), L"  Control Panel  ") << "an empty cell keeps the built-in text";
     EXPECT_EQ(Panel(IDC_MODE_GROUP), L"  Betriebsart  ");
     EXPECT_EQ(Panel(IDC_NAME_LABEL), L"Name");
