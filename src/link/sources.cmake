@@ -1,4 +1,3 @@
-list(APPEND SIDECAR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/records.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
-)
+# Wire records and the dispatch of the console's messages: pure, the lowest layer.
+sidecar_layer(link
+    CORE records.cpp dispatch.cpp)

@@ -1,6 +1,4 @@
-list(APPEND SIDECAR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/msg_box_style.cpp
-)
-list(APPEND SIDECAR_WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/msg_box_ex.cpp
-)
+# The extended message box.
+sidecar_layer(msgbox USES controls resources ui
+    CORE msg_box_style.cpp
+    WIN32 msg_box_ex.cpp)

@@ -1,7 +1,4 @@
-list(APPEND SIDECAR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/panel_rules.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/tree_rows.cpp
-)
-list(APPEND SIDECAR_WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/sidecar_dlg.cpp
-)
+# The main panel.
+sidecar_layer(panel USES controls link resources review stand ui
+    CORE panel_rules.cpp tree_rows.cpp
+    WIN32 sidecar_dlg.cpp)

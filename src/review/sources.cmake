@@ -1,7 +1,4 @@
-list(APPEND SIDECAR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/review_fit.cpp
-)
-list(APPEND SIDECAR_WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/dlg_review.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/shared_picture.cpp
-)
+# The image review dialog and the console's shared picture.
+sidecar_layer(review USES controls link msgbox resources ui
+    CORE review_fit.cpp
+    WIN32 dlg_review.cpp shared_picture.cpp)

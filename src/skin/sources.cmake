@@ -1,8 +1,4 @@
-list(APPEND SIDECAR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/skin_file.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin_raster.cpp
-)
-list(APPEND SIDECAR_WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/builtin_skin.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/skin_painter.cpp
-)
+# The built-in skin engine and its file format.
+sidecar_layer(skin USES ui
+    CORE skin_file.cpp skin_raster.cpp
+    WIN32 builtin_skin.cpp skin_painter.cpp)

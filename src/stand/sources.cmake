@@ -1,8 +1,4 @@
-list(APPEND SIDECAR_CORE_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/stand_tables.cpp
-)
-list(APPEND SIDECAR_WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/ceil_dlg.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/sdk_dlg.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/stand_hold.cpp
-)
+# The ceiling stand panel and the stand SDK panel.
+sidecar_layer(stand USES controls link msgbox resources ui
+    CORE stand_tables.cpp
+    WIN32 ceil_dlg.cpp sdk_dlg.cpp stand_hold.cpp)

@@ -1,9 +1,4 @@
-list(APPEND SIDECAR_WIN32_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/wnd.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/dialog.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/controls.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/redraw_batch.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/enable_batch.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/look.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/profile.cpp
-)
+# Our framework layer: windows, dialogs, message maps, handle owners, the look, the settings file reader.
+sidecar_layer(ui
+    WIN32 wnd.cpp dialog.cpp controls.cpp redraw_batch.cpp enable_batch.cpp look.cpp profile.cpp
+    WIN32_LIBS comctl32 ole32 oleaut32 uuid gdi32 user32 msimg32)
