@@ -171,37 +171,6 @@ bool OwnedByThisThread(HWND hwnd) {
     return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
 }
 
-// Messages after which buttons and statics draw themselves at once, outside WM_PAINT: changes of text,
-// state, focus, check, style and font, and the clicks and keys that cause them. While a skinned control
-// handles one, its redrawing is switched off, so that nothing of its own look reaches the screen; then it is
-// invalidated and painted skinned with the next WM_PAINT. Nothing is painted inside the caller's call: a
-// console record that changes texts and disables rows costs no painting until the panel is idle, and
-// several changes to one control are painted once.
-bool RedrawnQuietly(UINT msg) {
-    switch (msg) {
-        case WM_SETTEXT:
-        case WM_ENABLE:
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-        case WM_CAPTURECHANGED:
-        case WM_UPDATEUISTATE:
-        case WM_SETFONT:
-        case WM_SYSCOLORCHANGE:
-        case WM_STYLECHANGED:
-        case BM_SETSTATE:
-        case BM_SETCHECK:
-        case BM_SETSTYLE:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // Gives a button another type, keeping the rest of its style.
 void SetButtonType(HWND hwnd, LONG style, LONG type) {
     ::SetWindowLongW(hwnd, GWL_STYLE, (style & ~BS_TYPEMASK) | type);
@@ -212,11 +181,6 @@ void RestoreButtonType(HWND hwnd, LONG pushType) {
     const LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
     if ((style & BS_TYPEMASK) == BS_OWNERDRAW)
         SetButtonType(hwnd, style, pushType);
-}
-
-// The messages an owner-drawn push button answers as the push button it is.
-bool AnsweredAsPushButton(UINT msg) {
-    return msg == WM_GETDLGCODE || msg == BM_SETSTYLE || msg == WM_LBUTTONDBLCLK;
 }
 
 bool SameText(HWND hwnd, const wchar_t* text) {
@@ -234,22 +198,6 @@ bool SameElement(const std::wstring& a, const wchar_t* b) {
 }
 
 }  // namespace
-
-// The subclassing of the windows the engine draws. Not the common controls' SetWindowSubclass: that looks
-// its data up as a window property on every message, which Wine answers from its server, about a hundred
-// microseconds a message on a busy machine. Here the previous procedure and the engine are found in a
-// table of this process; the table outlives any one engine, because a window whose procedure was replaced
-// again after ours cannot be given its old one back, and then passes every message straight through until
-// it is destroyed.
-struct CBuiltinSkin::CSubclass {
-    WNDPROC pfnPrevious = nullptr;
-    CBuiltinSkin* pOwner = nullptr;  // null: passes every message through
-};
-
-std::unordered_map<HWND, CBuiltinSkin::CSubclass>& CBuiltinSkin::Subclasses() {
-    static std::unordered_map<HWND, CSubclass> s_mapSubclasses;
-    return s_mapSubclasses;
-}
 
 CBuiltinSkin::~CBuiltinSkin() {
     UnhookAll();
@@ -376,46 +324,12 @@ void CBuiltinSkin::UpdateOwnerDraw(HWND hwnd) {
     SetButtonType(hwnd, style, BS_OWNERDRAW);
 }
 
-LRESULT CBuiltinSkin::OnOwnerDrawnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                          WNDPROC previous) {
-    CHooked& hooked = m_mapHooked[hwnd];
-    switch (msg) {
-        case WM_GETDLGCODE:
-            return DLGC_BUTTON |
-                   (hooked.nPushType == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
-        case BM_SETSTYLE: {
-            const LONG type = static_cast<LONG>(wParam & BS_TYPEMASK);
-            if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
-                hooked.nPushType = type;  // the dialog manager moving the default button
-                return ::CallWindowProcW(previous, hwnd, msg, (wParam & ~BS_TYPEMASK) | BS_OWNERDRAW, lParam);
-            }
-            hooked.bOwnerDrawn = false;  // made another kind of button: it is that from now on
-            return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
-        }
-        case WM_LBUTTONDBLCLK:
-            // An owner-drawn button reports the second click of a double click as such; a push button takes
-            // it as another click.
-            return ::CallWindowProcW(previous, hwnd, WM_LBUTTONDOWN, wParam, lParam);
-        default:
-            return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
-    }
-}
-
+// Hooks the window and gives it an empty record, unless it is the engine's already.
 bool CBuiltinSkin::Hook(HWND hwnd) {
-    auto& subclasses = Subclasses();
-    if (auto it = subclasses.find(hwnd); it != subclasses.end()) {
-        if (it->second.pOwner == this)
-            return m_mapHooked.contains(hwnd);
-        if (it->second.pOwner)
-            return false;          // another engine's window stays that engine's
-        it->second.pOwner = this;  // a window an earlier engine left passing through
-    } else {
-        auto previous = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CBuiltinSkin::WindowProc)));
-        if (!previous)
-            return false;
-        subclasses[hwnd] = {previous, this};
-    }
+    if (m_mapHooked.contains(hwnd))
+        return true;
+    if (!CWindowHook::Hook(hwnd))
+        return false;  // another engine's window stays that engine's
     m_mapHooked[hwnd] = CHooked{};
     return true;
 }
@@ -440,21 +354,6 @@ void CBuiltinSkin::HookDialog(HWND dialog) {
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// Gives the window its own procedure back when ours is still the one it calls; otherwise ours stays in its
-// chain, passing everything through.
-void CBuiltinSkin::Unhook(HWND hwnd) {
-    auto& subclasses = Subclasses();
-    auto it = subclasses.find(hwnd);
-    if (it == subclasses.end() || it->second.pOwner != this)
-        return;
-    if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CBuiltinSkin::WindowProc)) {
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.pfnPrevious));
-        subclasses.erase(it);
-    } else {
-        it->second.pOwner = nullptr;
-    }
-}
-
 void CBuiltinSkin::UnhookAll() {
     auto hooked = std::move(m_mapHooked);
     m_mapHooked.clear();
@@ -476,7 +375,7 @@ void CBuiltinSkin::UnhookAll() {
 // reported its end; its entries are dropped, since its handle may come back for a new window.
 void CBuiltinSkin::ForgetDeadWindows() {
     std::erase_if(m_mapHooked, [](const auto& entry) { return !::IsWindow(entry.first); });
-    std::erase_if(Subclasses(), [](const auto& entry) { return !::IsWindow(entry.first); });
+    CWindowHook::ForgetDeadWindows();
 }
 
 const CSkinLook* CBuiltinSkin::PaintLook(const CHooked& hooked) const {
@@ -485,154 +384,221 @@ const CSkinLook* CBuiltinSkin::PaintLook(const CHooked& hooked) const {
     return hooked.bFrame ? m_pDialogLook : nullptr;
 }
 
-LRESULT CALLBACK CBuiltinSkin::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto& subclasses = Subclasses();
-    auto it = subclasses.find(hwnd);
-    if (it == subclasses.end())
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);  // cannot happen: every hooked window is listed
-    // A copy: handling the message may hook other windows and move the table's entries.
-    const CSubclass subclass = it->second;
-    if (msg == WM_NCDESTROY) {
-        if (subclass.pOwner)
-            subclass.pOwner->m_mapHooked.erase(hwnd);
-        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass.pfnPrevious));
-        subclasses.erase(hwnd);
-        return ::CallWindowProcW(subclass.pfnPrevious, hwnd, msg, wParam, lParam);
-    }
-    if (!subclass.pOwner)
-        return ::CallWindowProcW(subclass.pfnPrevious, hwnd, msg, wParam, lParam);
-    try {
-        return subclass.pOwner->OnMessage(hwnd, msg, wParam, lParam, subclass.pfnPrevious);
-    } catch (...) {  // no exception may unwind through the window manager
-        return ::CallWindowProcW(subclass.pfnPrevious, hwnd, msg, wParam, lParam);
-    }
+// The engine's answers by concern; a window's record says which apply to it. Messages not listed, and
+// listed ones that do not apply to the window, get the window's own processing.
+SIDECAR_MESSAGE_MAP(CBuiltinSkin, CWindowHook,
+                    // Dialog colours and tree drawing.
+                    M::Message<&CBuiltinSkin::OnCtlColor>(WM_CTLCOLORDLG),
+                    M::Message<&CBuiltinSkin::OnCtlColor>(WM_CTLCOLORSTATIC),
+                    M::Message<&CBuiltinSkin::OnCtlColor>(WM_CTLCOLORBTN),
+                    M::Message<&CBuiltinSkin::OnNotify>(WM_NOTIFY),
+                    M::Message<&CBuiltinSkin::OnNcPaint>(WM_NCPAINT),
+                    // Owner-draw answers.
+                    M::Message<&CBuiltinSkin::OnDrawItem>(WM_DRAWITEM),
+                    M::Message<&CBuiltinSkin::OnGetDlgCode>(WM_GETDLGCODE),
+                    M::Message<&CBuiltinSkin::OnSetStyle>(BM_SETSTYLE),
+                    M::Message<&CBuiltinSkin::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
+                    M::Message<&CBuiltinSkin::OnStyleChanged>(WM_STYLECHANGED),
+                    // Skinned painting.
+                    M::Message<&CBuiltinSkin::OnPaint>(WM_PAINT),
+                    M::Message<&CBuiltinSkin::OnPrintClient>(WM_PRINTCLIENT),
+                    M::Message<&CBuiltinSkin::OnEraseBkgnd>(WM_ERASEBKGND),
+                    M::Message<&CBuiltinSkin::OnSetText>(WM_SETTEXT),
+                    M::Message<&CBuiltinSkin::OnSysColorChange>(WM_SYSCOLORCHANGE),
+                    // Quiet redraws: the other messages after which buttons and statics draw themselves at
+                    // once, outside WM_PAINT (changes of state, focus, check and font, and the clicks and
+                    // keys that cause them; text, style and double clicks above end here too).
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_ENABLE),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_SETFOCUS),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_KILLFOCUS),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_LBUTTONDOWN),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_LBUTTONUP),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_KEYDOWN),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_KEYUP),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_CAPTURECHANGED),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_UPDATEUISTATE),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(WM_SETFONT),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(BM_SETSTATE),
+                    M::Message<&CBuiltinSkin::OnRedrawnQuietly>(BM_SETCHECK))
+
+CBuiltinSkin::CHooked CBuiltinSkin::Current() const {
+    auto it = m_mapHooked.find(CurrentWindow());
+    return it == m_mapHooked.end() ? CHooked{} : it->second;
 }
 
-LRESULT CBuiltinSkin::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
-    auto Default = [&] { return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam); };
-    auto it = m_mapHooked.find(hwnd);
-    if (it == m_mapHooked.end())
-        return Default();
-    const CHooked hooked = it->second;
+CBuiltinSkin::CSkinned CBuiltinSkin::CurrentSkinned() const {
+    const CHooked hooked = Current();
+    const CSkinLook* pLook = PaintLook(hooked);
+    if (!pLook)
+        return {};
+    const CSkinKind kind = hooked.bOwnerDrawn ? CSkinKind::kPushButton : ClassifySkinTarget(CurrentWindow());
+    return kind == CSkinKind::kPlain ? CSkinned{} : CSkinned{pLook, kind};
+}
 
-    if (msg == WM_DRAWITEM) {
-        // An owner-drawn push button of ours asks to be drawn outside WM_PAINT: it is painted skinned with
-        // the next paint cycle instead.
-        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item && item->CtlType == ODT_BUTTON) {
-            if (auto button = m_mapHooked.find(item->hwndItem);
-                button != m_mapHooked.end() && button->second.bOwnerDrawn) {
-                CRedrawBatch::Invalidate(item->hwndItem);
-                return TRUE;
-            }
+LRESULT CBuiltinSkin::OnCtlColor(WPARAM wp, LPARAM) {
+    if (!Current().bDialog || !m_pDialogLook || !m_brDialog)
+        return Default();
+    const CSkinPaint& paint = m_pDialogLook->normal;
+    auto dc = reinterpret_cast<HDC>(wp);
+    ::SetBkColor(dc, ToColorRef(paint.face->color));
+    if (paint.text)
+        ::SetTextColor(dc, ToColorRef(*paint.text));
+    return reinterpret_cast<LRESULT>(m_brDialog.Get());
+}
+
+LRESULT CBuiltinSkin::OnNotify(WPARAM, LPARAM lp) {
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    if (!Current().bDialog || !m_pDialogLook || !m_pTreeLook || !hdr || hdr->code != NM_CUSTOMDRAW)
+        return Default();
+    auto tree = m_mapHooked.find(hdr->hwndFrom);
+    if (tree == m_mapHooked.end() || !tree->second.bTree)
+        return Default();
+    return TreeCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(lp), *m_pTreeLook);
+}
+
+LRESULT CBuiltinSkin::OnNcPaint(WPARAM, LPARAM) {
+    // Trees, and dialogs that sit inside another (the stand panels), in the skin's frame colours. A
+    // top-level dialog's frame is the window manager's.
+    const HWND hwnd = CurrentWindow();
+    const CHooked hooked = Current();
+    const CSkinLook* pFrame = hooked.bTree                            ? m_pTreeLook
+                              : hooked.bDialog && IsChildWindow(hwnd) ? m_pDialogLook
+                                                                      : nullptr;
+    if (pFrame) {
+        LRESULT result = Default();
+        PaintFrame(hwnd, *pFrame);
+        return result;
+    }
+    // A skinned control without a frame has nothing outside its client area, yet the default handling
+    // still takes a window DC (two visible-region requests to the window server) for every paint.
+    if (CurrentSkinned().pLook && !HasNonClientArea(hwnd))
+        return 0;
+    return Default();
+}
+
+// An owner-drawn push button of ours asks to be drawn outside WM_PAINT: it is painted skinned with the next
+// paint cycle instead.
+LRESULT CBuiltinSkin::OnDrawItem(WPARAM, LPARAM lp) {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+    if (item && item->CtlType == ODT_BUTTON) {
+        if (auto button = m_mapHooked.find(item->hwndItem);
+            button != m_mapHooked.end() && button->second.bOwnerDrawn) {
+            CRedrawBatch::Invalidate(item->hwndItem);
+            return TRUE;
         }
     }
-    if (hooked.bOwnerDrawn && AnsweredAsPushButton(msg))
-        return OnOwnerDrawnMessage(hwnd, msg, wParam, lParam, previous);
-    if (hooked.bOwnerDrawn && msg == WM_STYLECHANGED && wParam == static_cast<WPARAM>(GWL_STYLE) && lParam &&
-        (reinterpret_cast<const STYLESTRUCT*>(lParam)->styleNew & BS_TYPEMASK) != BS_OWNERDRAW) {
+    return Default();
+}
+
+LRESULT CBuiltinSkin::OnGetDlgCode(WPARAM, LPARAM) {
+    const CHooked hooked = Current();
+    if (!hooked.bOwnerDrawn)
+        return Default();
+    return DLGC_BUTTON | (hooked.nPushType == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+}
+
+LRESULT CBuiltinSkin::OnSetStyle(WPARAM wp, LPARAM lp) {
+    auto it = m_mapHooked.find(CurrentWindow());
+    if (it == m_mapHooked.end() || !it->second.bOwnerDrawn)
+        return OnRedrawnQuietly(wp, lp);
+    const LONG type = static_cast<LONG>(wp & BS_TYPEMASK);
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+        it->second.nPushType = type;  // the dialog manager moving the default button
+        return CallPrevious(BM_SETSTYLE, (wp & ~BS_TYPEMASK) | BS_OWNERDRAW, lp);
+    }
+    it->second.bOwnerDrawn = false;  // made another kind of button: it is that from now on
+    return Default();
+}
+
+LRESULT CBuiltinSkin::OnLButtonDblClk(WPARAM wp, LPARAM lp) {
+    // An owner-drawn button reports the second click of a double click as such; a push button takes it as
+    // another click.
+    if (Current().bOwnerDrawn)
+        return CallPrevious(WM_LBUTTONDOWN, wp, lp);
+    return OnRedrawnQuietly(wp, lp);
+}
+
+LRESULT CBuiltinSkin::OnStyleChanged(WPARAM wp, LPARAM lp) {
+    auto it = m_mapHooked.find(CurrentWindow());
+    if (it != m_mapHooked.end() && it->second.bOwnerDrawn && wp == static_cast<WPARAM>(GWL_STYLE) && lp &&
+        (reinterpret_cast<const STYLESTRUCT*>(lp)->styleNew & BS_TYPEMASK) != BS_OWNERDRAW) {
         it->second.bOwnerDrawn = false;  // given another type behind the engine's back: it is that now
     }
+    return OnRedrawnQuietly(wp, lp);
+}
 
-    if (hooked.bDialog && m_pDialogLook) {
-        switch (msg) {
-            case WM_CTLCOLORDLG:
-            case WM_CTLCOLORSTATIC:
-            case WM_CTLCOLORBTN: {
-                if (!m_brDialog)
-                    break;
-                const CSkinPaint& paint = m_pDialogLook->normal;
-                auto dc = reinterpret_cast<HDC>(wParam);
-                const CSkinColor face = paint.face->color;
-                ::SetBkColor(dc, RGB(face.r, face.g, face.b));
-                if (paint.text)
-                    ::SetTextColor(dc, RGB(paint.text->r, paint.text->g, paint.text->b));
-                return reinterpret_cast<LRESULT>(m_brDialog.Get());
-            }
-            case WM_NOTIFY: {
-                const auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-                if (!hdr || hdr->code != NM_CUSTOMDRAW || !m_pTreeLook)
-                    break;
-                auto tree = m_mapHooked.find(hdr->hwndFrom);
-                if (tree == m_mapHooked.end() || !tree->second.bTree)
-                    break;
-                return TreeCustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(lParam), *m_pTreeLook);
-            }
-            default:
-                break;
-        }
-    }
-
-    if (msg == WM_NCPAINT) {
-        // Trees, and dialogs that sit inside another (the stand panels), in the skin's frame colours. A
-        // top-level dialog's frame is the window manager's.
-        const CSkinLook* pFrame = hooked.bTree                            ? m_pTreeLook
-                                  : hooked.bDialog && IsChildWindow(hwnd) ? m_pDialogLook
-                                                                          : nullptr;
-        if (pFrame) {
-            LRESULT result = Default();
-            PaintFrame(hwnd, *pFrame);
-            return result;
-        }
-    }
-
-    if (msg == WM_SYSCOLORCHANGE)
-        m_faces.Clear();  // the plain look's colours are part of the faces drawn
-    const CSkinLook* pLook = PaintLook(hooked);
-    const CSkinKind kind = hooked.bOwnerDrawn ? CSkinKind::kPushButton : ClassifySkinTarget(hwnd);
-    if (!pLook || kind == CSkinKind::kPlain)
+LRESULT CBuiltinSkin::OnPaint(WPARAM, LPARAM) {
+    const CSkinned skinned = CurrentSkinned();
+    if (!skinned.pLook)
         return Default();
+    CPaintDC dc(CurrentWindow());
+    if (dc.Get())
+        PaintSkinned(CurrentWindow(), dc.Get(), *skinned.pLook, &m_faces, skinned.kind);
+    return 0;
+}
 
-    switch (msg) {
-        case WM_PAINT: {
-            CPaintDC dc(hwnd);
-            if (dc.Get())
-                PaintSkinned(hwnd, dc.Get(), *pLook, &m_faces, kind);
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            PaintSkinned(hwnd, reinterpret_cast<HDC>(wParam), *pLook, &m_faces, kind);
-            return 0;
-        case WM_ERASEBKGND:
-            return 1;  // the paint covers the whole client area (a group box, only its frame)
-        case WM_NCPAINT:
-            // A control without a frame has nothing outside its client area, yet the default handling still
-            // takes a window DC (two visible-region requests to the window server) for every paint.
-            if (!HasNonClientArea(hwnd))
-                return 0;
-            break;
-        case WM_SETTEXT:
-            // Consoles resend values that have not changed: the same text again costs no painting.
-            if (lParam && SameText(hwnd, reinterpret_cast<const wchar_t*>(lParam)))
-                return TRUE;
-            break;
-        default:
-            break;
-    }
+LRESULT CBuiltinSkin::OnPrintClient(WPARAM wp, LPARAM) {
+    const CSkinned skinned = CurrentSkinned();
+    if (!skinned.pLook)
+        return Default();
+    PaintSkinned(CurrentWindow(), reinterpret_cast<HDC>(wp), *skinned.pLook, &m_faces, skinned.kind);
+    return 0;
+}
+
+LRESULT CBuiltinSkin::OnEraseBkgnd(WPARAM, LPARAM) {
+    // The paint covers the whole client area (a group box, only its frame).
+    return CurrentSkinned().pLook ? 1 : Default();
+}
+
+LRESULT CBuiltinSkin::OnSetText(WPARAM wp, LPARAM lp) {
+    // Consoles resend values that have not changed: the same text again costs no painting.
+    if (lp && CurrentSkinned().pLook && SameText(CurrentWindow(), reinterpret_cast<const wchar_t*>(lp)))
+        return TRUE;
+    return OnRedrawnQuietly(wp, lp);
+}
+
+LRESULT CBuiltinSkin::OnSysColorChange(WPARAM wp, LPARAM lp) {
+    m_faces.Clear();  // the plain look's colours are part of the faces drawn
+    return OnRedrawnQuietly(wp, lp);
+}
+
+// While a skinned control handles a message after which it would draw itself at once, its redrawing is
+// switched off, so that nothing of its own look reaches the screen; then it is invalidated and painted
+// skinned with the next WM_PAINT. Nothing is painted inside the caller's call: a console record that
+// changes texts and disables rows costs no painting until the panel is idle, and several changes to one
+// control are painted once.
+LRESULT CBuiltinSkin::OnRedrawnQuietly(WPARAM, LPARAM) {
+    const HWND hwnd = CurrentWindow();
+    if (!CurrentSkinned().pLook || Current().bOwnerDrawn || !::IsWindowVisible(hwnd))
+        return Default();
     // The release that checks an automatic radio button unchecks the others of its group, walking the group
     // from the button itself among the visible controls: with its redrawing off the button is not among
     // them, and the walk never comes back to where it started. The release passes with the button visible;
     // the state and check changes it sends the button itself are still drawn quietly.
+    const UINT msg = CurrentMessage();
     if ((msg == WM_LBUTTONUP || msg == WM_KEYUP) && IsButtonOfType(hwnd, BS_AUTORADIOBUTTON))
         return Default();
     const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
-    if (RedrawnQuietly(msg) && !hooked.bOwnerDrawn && ::IsWindowVisible(hwnd) &&
-        !(framework && framework->DrawsOnlyWhenPainting(msg))) {
-        // Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
-        // themselves; it is the window manager's own switch, so nothing else about the window changes. A
-        // message sent while it is off (focus during a click) passes straight through. A control that is not
-        // visible itself or inside a hidden window (a dialog being set up, the panel behind the review)
-        // draws nothing of its own, and its window is painted whole when it is shown: it needs no switch,
-        // which costs several requests to the window server each way.
-        ::DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
-        LRESULT result = Default();
-        if (::IsWindow(hwnd)) {
-            ::DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
-            ::InvalidateRect(hwnd, nullptr, FALSE);
-        }
-        return result;
+    if (framework && framework->DrawsOnlyWhenPainting(msg))
+        return Default();
+    return RedrawQuietly();
+}
+
+// Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
+// themselves; it is the window manager's own switch, so nothing else about the window changes. A message
+// sent while it is off (focus during a click) passes straight through. A control that is not visible itself
+// or inside a hidden window (a dialog being set up, the panel behind the review) draws nothing of its own,
+// and its window is painted whole when it is shown: it needs no switch, which costs several requests to the
+// window server each way.
+LRESULT CBuiltinSkin::RedrawQuietly() {
+    const HWND hwnd = CurrentWindow();
+    ::DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
+    LRESULT result = Default();
+    if (::IsWindow(hwnd)) {
+        ::DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hwnd, nullptr, FALSE);
     }
-    return Default();
+    return result;
 }
 
 std::wstring GetSkinElement(HWND hwnd) {

@@ -4,9 +4,9 @@
 // them in that element's look. A dialog whose control takes a look gets the skin's [dialog] section: its
 // background, the colours of its plain statics, and its group boxes; its tree views take the [tree]
 // section's colours (face, text, border for lines and frame; pressed.face and pressed.text for the selected
-// row). Every window it draws it subclasses, and a push button it draws is owner-drawn meanwhile (its push
-// button type still answered to the dialog manager); the window goes back to its own drawing and type when
-// the engine is destroyed or loads another file. UI thread only.
+// row). Every window it draws it hooks (a window hook of the framework), and a push button it draws is
+// owner-drawn meanwhile (its push button type still answered to the dialog manager); the window goes back to
+// its own drawing and type when the engine is destroyed or loads another file. UI thread only.
 #include <windows.h>
 
 #include <optional>
@@ -14,8 +14,10 @@
 #include <unordered_map>
 
 #include "skin/skin_file.h"
+#include "skin/skin_painter.h"
 #include "skin/skin_raster.h"
 #include "ui/handle.h"
+#include "ui/window_hook.h"
 
 // The window property that carries a window's skin element: a global atom named after the element, so other
 // processes (tools, tests) can read which look each window was given.
@@ -25,10 +27,12 @@ inline constexpr wchar_t kSkinElementProperty[] = L"SidecarSkin";
 inline constexpr char kSkinDialogSection[] = "dialog";
 inline constexpr char kSkinTreeSection[] = "tree";
 
-class CBuiltinSkin {
+class CBuiltinSkin : public CWindowHook {
+    SIDECAR_DECLARE_MESSAGE_MAP()
+
   public:
     CBuiltinSkin() = default;
-    ~CBuiltinSkin();
+    ~CBuiltinSkin() override;
     CBuiltinSkin(const CBuiltinSkin&) = delete;
     CBuiltinSkin& operator=(const CBuiltinSkin&) = delete;
 
@@ -55,22 +59,45 @@ class CBuiltinSkin {
         bool bOwnerDrawn = false;          // a push button made owner-drawn while the engine draws it
         LONG nPushType = BS_PUSHBUTTON;    // then its push button type, as the dialog manager sees it
     };
-    struct CSubclass;
-    static std::unordered_map<HWND, CSubclass>& Subclasses();
-
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous);
     // The look a window is drawn in, or null when it keeps its own drawing.
     const CSkinLook* PaintLook(const CHooked& hooked) const;
     ATOM ElementAtom(const wchar_t* element);
     void ReleaseAtoms();
     bool Hook(HWND hwnd);
     void HookDialog(HWND dialog);
-    void Unhook(HWND hwnd);
     void UnhookAll();
     void ForgetDeadWindows();
     void UpdateOwnerDraw(HWND hwnd);
-    LRESULT OnOwnerDrawnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, WNDPROC previous);
+    void OnWindowGone(HWND hwnd) override { m_mapHooked.erase(hwnd); }
+
+    // The window being handled: its record (a copy, as handling may move the records), and what it is drawn
+    // as when it is drawn in a look.
+    CHooked Current() const;
+    struct CSkinned {
+        const CSkinLook* pLook = nullptr;  // null: the window keeps its own drawing
+        CSkinKind kind = CSkinKind::kPlain;
+    };
+    CSkinned CurrentSkinned() const;
+
+    // Dialog colours and tree drawing: the [dialog] and [tree] sections.
+    LRESULT OnCtlColor(WPARAM wp, LPARAM lp);
+    LRESULT OnNotify(WPARAM wp, LPARAM lp);
+    LRESULT OnNcPaint(WPARAM wp, LPARAM lp);
+    // Owner-draw answers: an owner-drawn push button answers as the push button it is.
+    LRESULT OnDrawItem(WPARAM wp, LPARAM lp);
+    LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
+    LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
+    LRESULT OnLButtonDblClk(WPARAM wp, LPARAM lp);
+    LRESULT OnStyleChanged(WPARAM wp, LPARAM lp);
+    // Skinned painting.
+    LRESULT OnPaint(WPARAM wp, LPARAM lp);
+    LRESULT OnPrintClient(WPARAM wp, LPARAM lp);
+    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    LRESULT OnSetText(WPARAM wp, LPARAM lp);
+    LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
+    // Quiet redraws: a message after which the control would draw itself at once.
+    LRESULT OnRedrawnQuietly(WPARAM wp, LPARAM lp);
+    LRESULT RedrawQuietly();
 
     std::optional<CSkinFile> m_file;
     const CSkinLook* m_pDialogLook = nullptr;

@@ -148,39 +148,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     return dlg->HandleDialogMessage(msg, wp, lp);
 }
 
-INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    CCurrentMsg saved = m_current;
-    m_current = {msg, wp, lp, false};
-    LRESULT result = 0;
-    bool handled = false;
-    try {
-        if (msg == WM_INITDIALOG) {
-            handled = true;
-            result = OnInitDialog();
-        } else {
-            handled = DispatchMap(msg, wp, lp, result);
-            // Enter and Escape arrive as IDOK / IDCANCEL, with or without such buttons.
-            if (!handled && msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) &&
-                HIWORD(wp) == BN_CLICKED) {
-                if (LOWORD(wp) == IDOK) {
-                    OnOK();
-                } else {
-                    OnCancel();
-                }
-                handled = true;
-                result = 0;
-            }
-        }
-    } catch (...) {
-        handled = false;  // no exception may unwind through the dialog manager
-    }
-    bool wantsDefault = m_current.defaultRequested;
-    m_current = saved;
-    if (!handled || wantsDefault)
-        return FALSE;
-
+namespace {
+// The messages whose result a dialog procedure returns itself rather than in DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT msg) {
     switch (msg) {
-        // These return their result directly from the dialog procedure.
         case WM_INITDIALOG:
         case WM_CTLCOLORMSGBOX:
         case WM_CTLCOLOREDIT:
@@ -193,10 +164,51 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_VKEYTOITEM:
         case WM_CHARTOITEM:
         case WM_QUERYDRAGICON:
-            return static_cast<INT_PTR>(result);
+            return true;
         default:
-            if (m_hWnd)
-                ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
-            return TRUE;
+            return false;
     }
+}
+}  // namespace
+
+INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    CCurrentMsg saved = m_current;
+    m_current = {msg, wp, lp, false};
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        if (msg == WM_INITDIALOG) {
+            handled = true;
+            result = OnInitDialog();
+        } else {
+            handled = DispatchMap(msg, wp, lp, result) || (msg == WM_COMMAND && HandleOkCancel(wp));
+        }
+    } catch (...) {
+        handled = false;  // no exception may unwind through the dialog manager
+    }
+    bool wantsDefault = m_current.defaultRequested;
+    m_current = saved;
+    if (!handled || wantsDefault)
+        return FALSE;
+
+    if (ReturnsResultDirectly(msg))
+        return static_cast<INT_PTR>(result);
+    if (m_hWnd)
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+// Enter and Escape arrive as IDOK / IDCANCEL, with or without such buttons.
+bool CDialog::HandleOkCancel(WPARAM wp) {
+    if (HIWORD(wp) != BN_CLICKED)
+        return false;
+    if (LOWORD(wp) == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (LOWORD(wp) == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
 }

@@ -58,6 +58,9 @@ class CDialog : public CWnd {
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Enter or Escape (IDOK / IDCANCEL clicked) that no map entry took: OnOK / OnCancel. True when it was
+    // one.
+    bool HandleOkCancel(WPARAM wp);
     HWND CreateFromTemplate(UINT templateId, HWND parent);
 
     bool m_bEndModal = false;

@@ -31,11 +31,6 @@ void GdiCountDeleted() {
     --g_gdiLive;
 }
 
-const CMessageMap* CWnd::ClassMessageMap() {
-    static const CMessageMap kMap{nullptr, nullptr, 0};
-    return &kMap;
-}
-
 CWnd::~CWnd() {
     if (m_hWnd && ::IsWindow(m_hWnd)) {
         // The object goes first: the window keeps working with its own procedure.
@@ -133,44 +128,6 @@ RECT CWnd::GetClientRect() const {
     RECT rc{};
     ::GetClientRect(m_hWnd, &rc);
     return rc;
-}
-
-bool CWnd::DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    UINT id = 0;
-    UINT code = 0;
-    if (msg == WM_COMMAND) {
-        id = LOWORD(wp);
-        code = HIWORD(wp);
-    } else if (msg == WM_NOTIFY) {
-        const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-        if (!hdr)
-            return false;
-        id = static_cast<UINT>(hdr->idFrom);
-        code = hdr->code;
-    }
-    for (const CMessageMap* map = GetMessageMap(); map; map = map->base) {
-        for (std::size_t i = 0; i < map->count; ++i) {
-            const CMsgMapEntry& e = map->entries[i];
-            bool match = false;
-            switch (e.kind) {
-                case MsgKind::Message:
-                    match = e.message == msg;
-                    break;
-                case MsgKind::Command:
-                    match = msg == WM_COMMAND && e.idFirst == id && e.code == code;
-                    break;
-                case MsgKind::CommandRange:
-                    match = msg == WM_COMMAND && id >= e.idFirst && id <= e.idLast && e.code == code;
-                    break;
-                case MsgKind::Notify:
-                    match = msg == WM_NOTIFY && e.idFirst == id && e.code == code;
-                    break;
-            }
-            if (match)
-                return e.thunk(this, wp, lp, result);
-        }
-    }
-    return false;
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

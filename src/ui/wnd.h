@@ -9,10 +9,10 @@
 
 #include "ui/message_map.h"
 
-class CWnd {
+class CWnd : public CMsgTarget {
   public:
     CWnd() = default;
-    virtual ~CWnd();
+    ~CWnd() override;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
@@ -61,12 +61,6 @@ class CWnd {
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
 
   protected:
-    virtual const CMessageMap* GetMessageMap() const { return ClassMessageMap(); }
-
-  public:
-    static const CMessageMap* ClassMessageMap();
-
-  protected:
     // Runs the message through the message map; falls back to Default() when nothing handles it.
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     // The default processing of the message being handled (the window's previous procedure). In a dialog the
@@ -75,8 +69,6 @@ class CWnd {
     // Called after the window is gone (WM_NCDESTROY); the handle is already cleared.
     virtual void PostNcDestroy() {}
 
-    // Dispatches through the map; true when an entry handled it (result set).
-    bool DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void Attach(HWND hwnd);
     void DetachOnDestroy();
 
