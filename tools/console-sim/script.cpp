@@ -134,23 +134,7 @@ struct NamedControl {
 };
 
 constexpr NamedControl kControls[] = {
-    // Main panel: the exposure buttons carry the names of the button codes they report.
-    {"kvp-down", IDC_KVP_DOWN},
-    {"kvp-up", IDC_KVP_UP},
-    {"ma-down", IDC_MA_DOWN},
-    {"ma-up", IDC_MA_UP},
-    {"mas-down", IDC_MAS_DOWN},
-    {"mas-up", IDC_MAS_UP},
-    {"time-down", IDC_TIME_DOWN},
-    {"time-up", IDC_TIME_UP},
-    {"aec-down", IDC_AEC_DOWN},
-    {"aec-up", IDC_AEC_UP},
-    {"aec-left", IDC_AEC_LEFT},
-    {"aec-center", IDC_AEC_CENTER},
-    {"aec-right", IDC_AEC_RIGHT},
-    {"mode-mas", IDC_MODE_MAS},
-    {"mode-ms", IDC_MODE_MS},
-    {"mode-aec", IDC_MODE_AEC},
+    // Main panel (the exposure buttons are named in the panel's button-code table).
     {"size-p", IDC_SIZE_0},
     {"size-s", IDC_SIZE_1},
     {"size-m", IDC_SIZE_2},
@@ -290,6 +274,10 @@ std::optional<std::string_view> SdkCommandName(std::int64_t code) {
 }
 
 std::optional<int> ControlIdByName(std::string_view name) {
+    // The exposure, mode and AEC buttons carry the names of the button codes they report.
+    for (const panel::ButtonCode& button : panel::kButtonCodes)
+        if (button.name == name)
+            return button.controlId;
     for (const NamedControl& control : kControls)
         if (control.name == name)
             return control.id;
