@@ -421,13 +421,14 @@ SIDECAR_MESSAGE_MAP(CBuiltinSkin, CWindowHook,
                     M::Message<&CBuiltinSkin::OnRedrawnQuietly>(BM_SETSTATE),
                     M::Message<&CBuiltinSkin::OnRedrawnQuietly>(BM_SETCHECK))
 
-CBuiltinSkin::CHooked CBuiltinSkin::Current() const {
+const CBuiltinSkin::CHooked& CBuiltinSkin::Current() const {
+    static const CHooked kNotHooked;
     auto it = m_mapHooked.find(CurrentWindow());
-    return it == m_mapHooked.end() ? CHooked{} : it->second;
+    return it == m_mapHooked.end() ? kNotHooked : it->second;
 }
 
 CBuiltinSkin::CSkinned CBuiltinSkin::CurrentSkinned() const {
-    const CHooked hooked = Current();
+    const CHooked& hooked = Current();
     const CSkinLook* pLook = PaintLook(hooked);
     if (!pLook)
         return {};
@@ -460,7 +461,7 @@ LRESULT CBuiltinSkin::OnNcPaint(WPARAM, LPARAM) {
     // Trees, and dialogs that sit inside another (the stand panels), in the skin's frame colours. A
     // top-level dialog's frame is the window manager's.
     const HWND hwnd = CurrentWindow();
-    const CHooked hooked = Current();
+    const CHooked& hooked = Current();
     const CSkinLook* pFrame = hooked.bTree                            ? m_pTreeLook
                               : hooked.bDialog && IsChildWindow(hwnd) ? m_pDialogLook
                                                                       : nullptr;
@@ -491,7 +492,7 @@ LRESULT CBuiltinSkin::OnDrawItem(WPARAM, LPARAM lp) {
 }
 
 LRESULT CBuiltinSkin::OnGetDlgCode(WPARAM, LPARAM) {
-    const CHooked hooked = Current();
+    const CHooked& hooked = Current();
     if (!hooked.bOwnerDrawn)
         return Default();
     return DLGC_BUTTON | (hooked.nPushType == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);

@@ -70,9 +70,9 @@ class CBuiltinSkin : public CWindowHook {
     void UpdateOwnerDraw(HWND hwnd);
     void OnWindowGone(HWND hwnd) override { m_mapHooked.erase(hwnd); }
 
-    // The window being handled: its record (a copy, as handling may move the records), and what it is drawn
-    // as when it is drawn in a look.
-    CHooked Current() const;
+    // The window being handled: its record (read it before handing the message on, which may drop the
+    // record), and what it is drawn as when it is drawn in a look.
+    const CHooked& Current() const;
     struct CSkinned {
         const CSkinLook* pLook = nullptr;  // null: the window keeps its own drawing
         CSkinKind kind = CSkinKind::kPlain;
