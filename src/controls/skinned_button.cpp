@@ -1,6 +1,6 @@
 #include "controls/skinned_button.h"
 
-#include "ui/redraw_batch.h"
+#include "ui/window_server.h"
 
 SIDECAR_MESSAGE_MAP(CButtonSTEx2, CButton, M::Message<&CButtonSTEx2::OnSetText>(WM_SETTEXT),
                     M::Message<&CButtonSTEx2::OnEnable>(WM_ENABLE))

@@ -8,10 +8,9 @@
 #include "link/dispatch.h"
 #include "panel/button_codes.h"
 #include "panel/panel_rules.h"
-#include "ui/enable_batch.h"
 #include "ui/gdi.h"
 #include "ui/look.h"
-#include "ui/redraw_batch.h"
+#include "ui/window_server.h"
 #include "resources/resource.h"
 #include "review/dlg_review.h"
 #include "stand/ceil_dlg.h"
@@ -226,11 +225,7 @@ void CSidecarDlg::CreateStandPanel(const CProfile& profile) {
 void CSidecarDlg::LayoutPanel() {
     const POINT corner = Look().PanelCorner();
     ::MoveWindow(m_hWnd, corner.x, corner.y, kPanelWidth, kPanelHeight, TRUE);
-    // Before the panel is first shown nothing of it is on the screen, and showing it paints it whole: the
-    // controls then move without repaints and without the erasing of the panel behind each one (every
-    // erase is another request to the window server).
-    const UINT flags =
-        SWP_NOZORDER | SWP_NOACTIVATE | (::IsWindowVisible(m_hWnd) ? 0U : SWP_NOREDRAW | SWP_DEFERERASE);
+    const UINT flags = window_server::PlaceFlags(m_hWnd);
     auto place = [flags](HWND hwnd, const panel::CPlace& p) {
         ::SetWindowPos(hwnd, nullptr, p.x, p.y, p.cx, p.cy, flags);
     };
@@ -283,21 +278,10 @@ void CSidecarDlg::SetUpTree() {
 }
 
 void CSidecarDlg::SetItemText(int id, const std::wstring& text) {
-    HWND item = Item(id);
-    wchar_t current[260];
-    int len = ::GetWindowTextW(item, current, static_cast<int>(std::size(current)));
-    if (len >= 0 && static_cast<std::size_t>(len) == text.size() && text.size() < std::size(current) - 1 &&
-        text.compare(0, text.size(), current, static_cast<std::size_t>(len)) == 0) {
-        return;
-    }
-    ::SetWindowTextW(item, text.c_str());
+    ::SetWindowTextW(Item(id), text.c_str());
 }
 
 void CSidecarDlg::SkinItem(int id, const wchar_t* element) {
-    auto shown = m_skinShown.find(id);
-    if (shown != m_skinShown.end() && std::wcscmp(shown->second, element) == 0)
-        return;
-    m_skinShown[id] = element;
     Look().Skin(Item(id), element);
 }
 
@@ -609,36 +593,26 @@ void CSidecarDlg::SetLampE(BOOL on) {
     CRedrawBatch::Invalidate(Item(IDC_LAMP_E));
 }
 
-// Shows or hides a window unless it already is so: most console messages bring back a view that is
-// already in place, and each show or hide is a round trip to the window server under Wine.
-void CSidecarDlg::ShowItem(HWND hwnd, bool show) {
-    if (!hwnd)
-        return;
-    bool visible = (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (visible != show)
-        ::ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
-}
-
 void CSidecarDlg::ToggleDevice() {
     HWND tree = Item(IDC_TREE);
     if (m_bDeviceShown) {
         m_bDeviceShown = FALSE;
         SetItemText(IDC_DEVICE, Look().Text(IDS_SHOW_DEVICE));
-        ShowItem(tree, true);
+        window_server::ShowIfChanged(tree, true);
         if (m_pStandSdkDlg)
-            ShowItem(m_pStandSdkDlg->m_hWnd, false);
+            window_server::ShowIfChanged(m_pStandSdkDlg->m_hWnd, false);
         if (m_pCeilingDlg)
             m_pCeilingDlg->StopStand();  // the ceiling panel stays visible
     } else {
         m_bDeviceShown = TRUE;
         SetItemText(IDC_DEVICE, Look().Text(IDS_HIDE_DEVICE));
         if (m_pStandSdkDlg)
-            ShowItem(m_pStandSdkDlg->m_hWnd, true);
+            window_server::ShowIfChanged(m_pStandSdkDlg->m_hWnd, true);
         if (m_pCeilingDlg) {
-            ShowItem(m_pCeilingDlg->m_hWnd, true);
+            window_server::ShowIfChanged(m_pCeilingDlg->m_hWnd, true);
             m_pCeilingDlg->StopStand();
         }
-        ShowItem(tree, false);
+        window_server::ShowIfChanged(tree, false);
     }
 }
 
@@ -651,12 +625,12 @@ void CSidecarDlg::ShowReviewView(BOOL review) {
     ToggleDevice();
     HWND reviewWnd = m_pReview ? m_pReview->m_hWnd : nullptr;
     if (review) {
-        ShowItem(reviewWnd, true);
-        ShowItem(m_hWnd, false);
+        window_server::ShowIfChanged(reviewWnd, true);
+        window_server::ShowIfChanged(m_hWnd, false);
     } else {
-        ShowItem(Item(IDC_TREE), true);
-        ShowItem(m_hWnd, true);
-        ShowItem(reviewWnd, false);
+        window_server::ShowIfChanged(Item(IDC_TREE), true);
+        window_server::ShowIfChanged(m_hWnd, true);
+        window_server::ShowIfChanged(reviewWnd, false);
     }
 }
 

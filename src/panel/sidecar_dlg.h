@@ -3,7 +3,6 @@
 // It mirrors the console's state and reports the operator's presses; it owns its controls, the tree's
 // image list and the stand panel the settings choose.
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -116,11 +115,9 @@ class CSidecarDlg : public CDialog, public IPanelReports {
     void OnClose();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
 
-    // Changes what the operator sees only when it differs from what is shown: under Wine each window call
-    // is a round trip, and the console repeats most values in every record.
+    // A control's caption and its look of the skin engine; the same again changes nothing.
     void SetItemText(int id, const std::wstring& text);
     void SkinItem(int id, const wchar_t* element);
-    void ShowItem(HWND hwnd, bool show);
 
     HICON m_hIcon = nullptr;
 
@@ -142,5 +139,4 @@ class CSidecarDlg : public CDialog, public IPanelReports {
     CButtonSTEx2 m_btnLogo;       // 1079
     CButtonSTEx2 m_btnDevice;     // 1083
     CBitmap m_bmpLogo;
-    std::map<int, const wchar_t*> m_skinShown;
 };

@@ -10,7 +10,7 @@
 #include "skin/skin_painter.h"
 #include "skin/skin_raster.h"
 #include "ui/gdi.h"
-#include "ui/redraw_batch.h"
+#include "ui/window_server.h"
 #include "ui/wnd.h"
 
 namespace {
@@ -70,15 +70,6 @@ bool IsButtonOfType(HWND hwnd, LONG type) {
 
 bool IsGroupBox(HWND hwnd) {
     return IsButtonOfType(hwnd, BS_GROUPBOX);
-}
-
-// Whether the window's frame, caption or scroll bars take any room outside its client area.
-bool HasNonClientArea(HWND hwnd) {
-    RECT window{};
-    RECT client{};
-    if (!::GetWindowRect(hwnd, &window) || !::GetClientRect(hwnd, &client))
-        return true;
-    return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
 }
 
 bool IsTree(HWND hwnd) {
@@ -183,15 +174,6 @@ void RestoreButtonType(HWND hwnd, LONG pushType) {
         SetButtonType(hwnd, style, pushType);
 }
 
-bool SameText(HWND hwnd, const wchar_t* text) {
-    const int n = ::GetWindowTextLengthW(hwnd);
-    if (n != ::lstrlenW(text))
-        return false;
-    std::wstring current(static_cast<size_t>(n) + 1, L'\0');
-    ::GetWindowTextW(hwnd, current.data(), n + 1);
-    return std::wmemcmp(current.data(), text, static_cast<size_t>(n)) == 0;
-}
-
 // Element names compare as their atoms do: without regard to case.
 bool SameElement(const std::wstring& a, const wchar_t* b) {
     return ::lstrcmpiW(a.c_str(), b) == 0;
@@ -233,7 +215,8 @@ void CBuiltinSkin::Apply(HWND hwnd, const wchar_t* element) {
     if (!Active() || !hwnd || !element || !*element)
         return;
     // The same element again: nothing to do, and nothing asked of the window manager. Console records
-    // re-apply most looks unchanged, so this is the common case.
+    // re-apply most looks unchanged (the lamps on every lamp record), so this is the common case; the
+    // dialogs ask for their looks without keeping track of what they show.
     if (auto it = m_mapHooked.find(hwnd);
         it != m_mapHooked.end() && it->second.bElement && SameElement(it->second.strElement, element)) {
         return;
@@ -472,7 +455,7 @@ LRESULT CBuiltinSkin::OnNcPaint(WPARAM, LPARAM) {
     }
     // A skinned control without a frame has nothing outside its client area, yet the default handling
     // still takes a window DC (two visible-region requests to the window server) for every paint.
-    if (CurrentSkinned().pLook && !HasNonClientArea(hwnd))
+    if (CurrentSkinned().pLook && !window_server::NeedsFramePainting(hwnd))
         return 0;
     return Default();
 }
@@ -552,8 +535,9 @@ LRESULT CBuiltinSkin::OnEraseBkgnd(WPARAM, LPARAM) {
 }
 
 LRESULT CBuiltinSkin::OnSetText(WPARAM wp, LPARAM lp) {
-    // Consoles resend values that have not changed: the same text again costs no painting.
-    if (lp && CurrentSkinned().pLook && SameText(CurrentWindow(), reinterpret_cast<const wchar_t*>(lp)))
+    // Consoles resend values that have not changed: the same text again costs no painting, whoever sets it.
+    if (lp && CurrentSkinned().pLook &&
+        window_server::SameText(CurrentWindow(), reinterpret_cast<const wchar_t*>(lp)))
         return TRUE;
     return OnRedrawnQuietly(wp, lp);
 }
@@ -563,14 +547,11 @@ LRESULT CBuiltinSkin::OnSysColorChange(WPARAM wp, LPARAM lp) {
     return OnRedrawnQuietly(wp, lp);
 }
 
-// While a skinned control handles a message after which it would draw itself at once, its redrawing is
-// switched off, so that nothing of its own look reaches the screen; then it is invalidated and painted
-// skinned with the next WM_PAINT. Nothing is painted inside the caller's call: a console record that
-// changes texts and disables rows costs no painting until the panel is idle, and several changes to one
-// control are painted once.
+// A skinned control's own drawing never reaches the screen: the messages after which it would draw itself
+// at once run with its drawing held back, and it is painted skinned with the next WM_PAINT.
 LRESULT CBuiltinSkin::OnRedrawnQuietly(WPARAM, LPARAM) {
     const HWND hwnd = CurrentWindow();
-    if (!CurrentSkinned().pLook || Current().bOwnerDrawn || !::IsWindowVisible(hwnd))
+    if (!CurrentSkinned().pLook || Current().bOwnerDrawn)
         return Default();
     // The release that checks an automatic radio button unchecks the others of its group, walking the group
     // from the button itself among the visible controls: with its redrawing off the button is not among
@@ -582,24 +563,7 @@ LRESULT CBuiltinSkin::OnRedrawnQuietly(WPARAM, LPARAM) {
     const CWnd* framework = CWnd::FromHandlePermanent(hwnd);
     if (framework && framework->DrawsOnlyWhenPainting(msg))
         return Default();
-    return RedrawQuietly();
-}
-
-// Redrawing off clears WS_VISIBLE for the duration, which is what the controls test before drawing
-// themselves; it is the window manager's own switch, so nothing else about the window changes. A message
-// sent while it is off (focus during a click) passes straight through. A control that is not visible itself
-// or inside a hidden window (a dialog being set up, the panel behind the review) draws nothing of its own,
-// and its window is painted whole when it is shown: it needs no switch, which costs several requests to the
-// window server each way.
-LRESULT CBuiltinSkin::RedrawQuietly() {
-    const HWND hwnd = CurrentWindow();
-    ::DefWindowProcW(hwnd, WM_SETREDRAW, FALSE, 0);
-    LRESULT result = Default();
-    if (::IsWindow(hwnd)) {
-        ::DefWindowProcW(hwnd, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(hwnd, nullptr, FALSE);
-    }
-    return result;
+    return window_server::DrawnWithNextPaint(hwnd, [this] { return Default(); });
 }
 
 std::wstring GetSkinElement(HWND hwnd) {

@@ -97,7 +97,6 @@ class CBuiltinSkin : public CWindowHook {
     LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
     // Quiet redraws: a message after which the control would draw itself at once.
     LRESULT OnRedrawnQuietly(WPARAM wp, LPARAM lp);
-    LRESULT RedrawQuietly();
 
     std::optional<CSkinFile> m_file;
     const CSkinLook* m_pDialogLook = nullptr;
