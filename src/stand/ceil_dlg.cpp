@@ -191,6 +191,7 @@ BOOL CKoveCeilDlg::PreTranslateMessage(MSG* pMsg) {
         const int id = ::GetDlgCtrlID(pMsg->hwnd);
         if (id == IDC_CEIL_UP || id == IDC_CEIL_DOWN) {
             if (id == IDC_CEIL_UP) {
+                // The fixed caption first, then the localised one: the order this button has always had.
                 m_btnUp.SetWindowText(L"UP");
                 m_btnUp.SetWindowText(Look().Text(IDS_UP));
                 SendStandCommand(stand::kCeilUp);
