@@ -184,7 +184,8 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
             handled = DispatchMap(msg, wp, lp, result) || (msg == WM_COMMAND && HandleOkCancel(wp));
         }
     } catch (...) {
-        handled = false;  // no exception may unwind through the dialog manager
+        handled =
+            false;  // from OnInitDialog, OnOK or OnCancel: nothing may unwind through the dialog manager
     }
     bool wantsDefault = m_current.defaultRequested;
     m_current = saved;

@@ -36,8 +36,13 @@ bool CMsgTarget::DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
                     match = msg == WM_NOTIFY && e.idFirst == id && e.code == code;
                     break;
             }
-            if (match)
+            if (!match)
+                continue;
+            try {
                 return e.thunk(this, wp, lp, result);
+            } catch (...) {  // no exception may unwind through the window manager
+                return false;
+            }
         }
     }
     return false;

@@ -38,7 +38,9 @@ class CMsgTarget {
 
   protected:
     virtual const CMessageMap* GetMessageMap() const { return ClassMessageMap(); }
-    // Dispatches through the map; true when an entry handled it (result set).
+    // Dispatches through the map; true when an entry handled it (result set). A handler that throws counts
+    // as not handled, so the message gets its default processing: no exception may unwind through the window
+    // manager.
     bool DispatchMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 };
 

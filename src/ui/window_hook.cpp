@@ -95,13 +95,7 @@ LRESULT CWindowHook::Route(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, WNDPROC pr
     const CCurrentMsg saved = m_current;  // handlers may re-enter through sent messages
     m_current = {hwnd, msg, wp, lp, previous};
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = DispatchMap(msg, wp, lp, result);
-    } catch (...) {  // no exception may unwind through the window manager
-        handled = false;
-    }
-    if (!handled)
+    if (!DispatchMap(msg, wp, lp, result))
         result = Default();
     m_current = saved;
     return result;

@@ -134,13 +134,7 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     CCurrentMsg saved = m_current;  // handlers may re-enter through sent messages
     m_current = {msg, wp, lp, false};
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = DispatchMap(msg, wp, lp, result);
-    } catch (...) {
-        // No exception may unwind through the window manager.
-        handled = false;
-    }
+    const bool handled = DispatchMap(msg, wp, lp, result);
     if (!handled && !m_bIsDialog)
         result = Default();
     m_current = saved;

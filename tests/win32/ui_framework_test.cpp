@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -74,9 +75,21 @@ SIDECAR_MESSAGE_MAP(CProbeDialog, CDialog, M::Command<&CProbeDialog::OnOkClicked
                     M::Message<&CProbeDialog::OnUser>(WM_APP + 1), M::Timer<&CProbeDialog::OnTimer>(),
                     M::CopyData<&CProbeDialog::OnCopyData>())
 
+// A control whose caption handler fails.
+class CThrowingButton : public CButton {
+    SIDECAR_DECLARE_MESSAGE_MAP();
+    LRESULT OnSetText(WPARAM, LPARAM) { throw std::runtime_error("caption"); }
+};
+SIDECAR_MESSAGE_MAP(CThrowingButton, CButton, M::Message<&CThrowingButton::OnSetText>(WM_SETTEXT))
+
 TEST(MessageMap, RoutesCommandsRangesMessagesAndTypedHandlers) {
     CProbeDialog dlg;
-    dlg.onInit = [](CProbeDialog& d) {
+    CThrowingButton throwing;
+    dlg.onInit = [&throwing](CProbeDialog& d) {
+        // A handler that throws leaves the message to the window's own processing.
+        ASSERT_TRUE(throwing.SubclassWindow(d.Item(IDCANCEL)));
+        ::SetWindowTextW(throwing.m_hWnd, L"kept");
+        EXPECT_EQ(throwing.GetWindowText(), L"kept");
         // A range entry gets the id; ids outside the range and other notification codes are not routed.
         ::SendMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(2003, BN_CLICKED), 0);
         ::SendMessageW(d.m_hWnd, WM_COMMAND, MAKEWPARAM(2011, BN_CLICKED), 0);
